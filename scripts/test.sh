@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# Installs, builds and runs every test: once in a normal build with warnings
+# as errors, once under AddressSanitizer and UndefinedBehaviorSanitizer.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/setup.sh
+jobs=$(nproc)
+
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_COMPILE_WARNING_AS_ERROR=ON >/dev/null
+cmake --build build -j"$jobs"
+ctest --test-dir build --output-on-failure -j"$jobs"
+
+cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=Debug -DTALLOWGATE_SANITIZE=ON -DTALLOWGATE_BENCH=OFF \
+  -DCMAKE_COMPILE_WARNING_AS_ERROR=ON >/dev/null
+cmake --build build-sanitize -j"$jobs"
+ASAN_OPTIONS=verify_asan_link_order=0:detect_leaks=1 \
+  ctest --test-dir build-sanitize --output-on-failure -j"$jobs"
+echo "all tests passed"

@@ -1,0 +1,20 @@
+#ifndef TALLOWGATE_TEXT_FREE_READ_H_
+#define TALLOWGATE_TEXT_FREE_READ_H_
+
+#include <string_view>
+
+namespace tallowgate {
+
+// Reads `field` as one integer in free form: blanks before and after the
+// digits and one leading sign are allowed. Returns false, leaving *value as it
+// was, for an empty or blank field, a blank between digits, letters, a decimal
+// point or a value outside 32 bits.
+bool read_int_field(std::string_view field, int* value);
+
+// Splits the next item off `*rest`: items are separated by blanks, tabs,
+// carriage returns or commas. Returns false when only separators are left.
+bool next_item(std::string_view* rest, std::string_view* item);
+
+}  // namespace tallowgate
+
+#endif  // TALLOWGATE_TEXT_FREE_READ_H_

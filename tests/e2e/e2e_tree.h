@@ -1,0 +1,83 @@
+#ifndef TALLOWGATE_TESTS_E2E_E2E_TREE_H_
+#define TALLOWGATE_TESTS_E2E_E2E_TREE_H_
+
+#include <sys/types.h>
+
+#include <filesystem>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace tallowgate::e2e {
+
+// What a run of the program left: its console, error stream and exit status
+// (128 + the signal number when a signal ended it).
+struct RunResult {
+  std::string out;
+  std::string err;
+  int status = -1;
+};
+
+// A scratch tree for one run of the real program:
+//   root/drive/                 the drive root (TALLOWGATE_DRIVE): kestrano/CMC/..., grib2/
+//   root/top/GRIB2/prod/yyyymm/ the working directory, so that "..\runReport.txt"
+//                               and "..\..\runReport.txt" stay inside the tree.
+// The program runs with a frozen clock, TZ=UTC and the given standard input.
+class E2eTree {
+ public:
+  explicit E2eTree(const std::string& month_dir = "202508");
+  ~E2eTree();
+  E2eTree(const E2eTree&) = delete;
+  E2eTree& operator=(const E2eTree&) = delete;
+
+  const std::filesystem::path& root() const { return root_; }
+  const std::filesystem::path& drive() const { return drive_; }
+  const std::filesystem::path& work() const { return work_; }
+
+  // Paths relative to the drive root or the working directory.
+  std::filesystem::path in_drive(const std::string& relative) const { return drive_ / relative; }
+  std::filesystem::path in_work(const std::string& relative) const { return work_ / relative; }
+
+  // Creates a directory with its parents.
+  void make_dir(const std::filesystem::path& dir) const;
+  // Writes a file, creating its directory.
+  void write_file(const std::filesystem::path& path, const std::string& contents) const;
+  static std::string read_file(const std::filesystem::path& path);
+  static bool exists(const std::filesystem::path& path);
+  // Names of the entries of a directory, sorted.
+  static std::vector<std::string> list(const std::filesystem::path& dir);
+
+  // Puts the test decoder into the working directory under `name`, where the
+  // program looks for its decoder first.
+  void install_decoder(const std::string& name = "wgrib2") const;
+
+  // Environment of the next runs, on top of the fixed one.
+  void set_env(const std::string& name, const std::string& value) { env_[name] = value; }
+  // Local time of the frozen clock, "YYYY-MM-DD hh:mm:ss".
+  void set_clock(const std::string& clock) { clock_ = clock; }
+
+  // Runs the program in the working directory and waits for it.
+  RunResult run(const std::vector<std::string>& args, const std::string& input = "") const;
+
+  // Starts the program with a standard input that stays open, waits until its
+  // console shows `text`, sends `signal_number`, and waits for the end.
+  RunResult run_and_signal_at(const std::vector<std::string>& args, const std::string& text,
+                              int signal_number) const;
+
+ private:
+  pid_t start(const std::vector<std::string>& args, int stdin_fd, int stdout_fd, int stderr_fd) const;
+
+  std::filesystem::path root_, drive_, work_;
+  std::map<std::string, std::string> env_;
+  std::string clock_ = "2025-08-24 12:30:45";
+};
+
+// The library that freezes the clock of a program it is preloaded into.
+const std::string& faketime_library();
+
+// Lines of a text, each without its line end.
+std::vector<std::string> lines_of(const std::string& text);
+
+}  // namespace tallowgate::e2e
+
+#endif  // TALLOWGATE_TESTS_E2E_E2E_TREE_H_

@@ -54,7 +54,7 @@ bool sample_missing(SampleGrid grid, int i, int j);
 // without rounding.
 //
 // Temperature falls from about 310 K on the southern row to about 250 K on the northern row, with a
-// small ripple along i and j (-1.5 K to +1.5 K) and a shift of 0, 1, 2 or 3 K by the 6-hour slot of
+// small ripple in blocks of 8 x 8 points (-1.5 K to +1.5 K) and a shift of 0, 1, 2 or 3 K by the 6-hour slot of
 // `step`; it lies between 248.5 K and 314.5 K.
 // Precipitation is zero but in round patches 40 points across, centred in one cell in four of a 64-point
 // lattice; the whole pattern drifts one point east per hour of `step`. It is at most 37.5 kg m-2.

@@ -7,11 +7,17 @@ namespace {
 constexpr int kMissingBlockColumns = 16;
 constexpr int kMissingBlockRows = 8;
 
+// 0 at multiples of `period`, rising by 1 per point to period / 2 halfway between them.
+int triangle(int x, int period) {
+  const int t = x % period;
+  return t < period / 2 ? t : period - t;
+}
+
 // Integer arithmetic throughout, so that a value is the same on every machine and easy to recompute.
 int temperature_quarter_kelvin(int j, int nj, int i, int step) {
   const int south_to_north = 4 * 310 - (4 * 60 * j) / (nj - 1);
-  // In blocks of 8 x 8 points, which JPEG 2000 packs far smaller than a point-by-point ripple.
-  const int ripple = (7 * (i / 8) + 3 * (j / 8)) % 13 - 6;
+  // Two slow triangle waves, which JPEG 2000 packs far smaller than a point-by-point ripple.
+  const int ripple = triangle(i, 96) / 8 + triangle(j, 80) / 7 - 6;
   const int six_hour_slot = 4 * ((step / 6) % 4);
   return south_to_north + ripple + six_hour_slot;
 }
@@ -28,7 +34,9 @@ int precipitation_sixteenths(int i, int j, int step) {
   const int dj = j % kCell - kCell / 2;
   const int d2 = di * di + dj * dj;
   if (d2 >= kRadiusSquared) return 0;
-  return (kRadiusSquared - d2) * (1 + (cell_i + cell_j) % 3) / 2;
+  // Sixteen rings of 5/16, 10/16 or 15/16 each, so that four decimals are needed to write them.
+  const int ring = (kRadiusSquared - d2) / 25;
+  return 5 * ring * (1 + (cell_i + cell_j) % 3);
 }
 
 }  // namespace

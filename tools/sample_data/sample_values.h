@@ -54,10 +54,11 @@ bool sample_missing(SampleGrid grid, int i, int j);
 // without rounding.
 //
 // Temperature falls from about 310 K on the southern row to about 250 K on the northern row, with a
-// small ripple in blocks of 8 x 8 points (-1.5 K to +1.5 K) and a shift of 0, 1, 2 or 3 K by the 6-hour slot of
-// `step`; it lies between 248.5 K and 314.5 K.
+// slow ripple along i and j (-1.5 K to +1.25 K) and a shift of 0, 1, 2 or 3 K by the 6-hour slot of
+// `step`; it lies between 248.5 K and 314.25 K.
 // Precipitation is zero but in round patches 40 points across, centred in one cell in four of a 64-point
-// lattice; the whole pattern drifts one point east per hour of `step`. It is at most 37.5 kg m-2.
+// lattice, each patch rising in rings of 5/16, 10/16 or 15/16 kg m-2 to at most 15 kg m-2 at its centre;
+// the whole pattern drifts one point east per hour of `step` (0 to 1000).
 float sample_value(SampleFamily family, int i, int j, int step);
 
 }  // namespace tallowgate

@@ -1,0 +1,167 @@
+#include "platform/posix_platform.h"
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace tallowgate {
+namespace {
+namespace fs = std::filesystem;
+
+// Runs each test in a scratch directory that is also the drive root.
+class PosixPlatformTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string pattern = (fs::temp_directory_path() / "tallowgate-posix-XXXXXX").string();
+    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+    dir_ = pattern;
+    old_cwd_ = fs::current_path();
+    fs::current_path(dir_);
+    setenv("TALLOWGATE_DRIVE", dir_.c_str(), 1);
+    platform_ = std::make_unique<PosixPlatform>();
+  }
+  void TearDown() override {
+    platform_.reset();
+    fs::current_path(old_cwd_);
+    unsetenv("TALLOWGATE_DRIVE");
+    fs::remove_all(dir_);
+  }
+  static std::string slurp(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+  }
+  static void put(const fs::path& path, const std::string& contents) {
+    fs::create_directories(path.parent_path());
+    std::ofstream(path, std::ios::binary) << contents;
+  }
+  std::vector<std::string> entries(const fs::path& dir) const {
+    std::vector<std::string> names;
+    for (const auto& e : fs::directory_iterator(dir)) names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+
+  fs::path dir_, old_cwd_;
+  std::unique_ptr<PosixPlatform> platform_;
+};
+
+TEST_F(PosixPlatformTest, OutputReplacesTheTargetOnlyAtCommit) {
+  put(dir_ / "kestrano/CMC/glb/glb_tmp.r2c", "old run\n");
+  std::string err;
+  auto output = platform_->open_output("\\kestrano\\CMC\\glb\\glb_tmp.r2c", &err);
+  ASSERT_TRUE(output) << err;
+  output->write_line("new header");
+  EXPECT_EQ(slurp(dir_ / "kestrano/CMC/glb/glb_tmp.r2c"), "old run\n");
+  output->commit();
+  EXPECT_EQ(slurp(dir_ / "kestrano/CMC/glb/glb_tmp.r2c"), "new header\n");
+  EXPECT_EQ(entries(dir_ / "kestrano/CMC/glb"), std::vector<std::string>{"glb_tmp.r2c"});
+}
+
+TEST_F(PosixPlatformTest, OutputWithNothingWrittenLeavesTheTargetOrCreatesItEmpty) {
+  put(dir_ / "out/a.r2c", "kept\n");
+  std::string err;
+  platform_->open_output("\\out\\a.r2c", &err)->commit();
+  platform_->open_output("\\out\\b.r2c", &err)->commit();
+  EXPECT_EQ(slurp(dir_ / "out/a.r2c"), "kept\n");
+  EXPECT_TRUE(fs::exists(dir_ / "out/b.r2c"));
+  EXPECT_EQ(slurp(dir_ / "out/b.r2c"), "");
+  EXPECT_EQ(entries(dir_ / "out"), (std::vector<std::string>{"a.r2c", "b.r2c"}));
+}
+
+TEST_F(PosixPlatformTest, DiscardedOutputLeavesTheTargetAsItWas) {
+  put(dir_ / "out/a.r2c", "kept\n");
+  std::string err;
+  {
+    auto output = platform_->open_output("\\out\\a.r2c", &err);
+    output->write_line("half a run");
+    output->discard();
+  }
+  { platform_->open_output("\\out\\c.r2c", &err)->write_line("dropped with its owner"); }
+  EXPECT_EQ(slurp(dir_ / "out/a.r2c"), "kept\n");
+  EXPECT_EQ(entries(dir_ / "out"), std::vector<std::string>{"a.r2c"});
+}
+
+TEST_F(PosixPlatformTest, OutputThatCannotBeWrittenIsRefusedAtOpen) {
+  fs::create_directories(dir_ / "out/dir.r2c");
+  std::string err;
+  EXPECT_FALSE(platform_->open_output("\\missing\\a.r2c", &err));
+  EXPECT_EQ(err, "No such file or directory");
+  EXPECT_FALSE(platform_->open_output("\\out\\dir.r2c", &err));
+  EXPECT_EQ(err, "Is a directory");
+}
+
+TEST_F(PosixPlatformTest, WriteToAFullDeviceThrows) {
+  if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+  std::string err;
+  auto writer = platform_->open_write("/dev/full", &err);
+  ASSERT_TRUE(writer) << err;
+  writer->write(std::string(100, 'x'));
+  EXPECT_THROW(writer->close(), IoError);
+}
+
+TEST_F(PosixPlatformTest, AppendTellsWhetherTheFileEndsMidLine) {
+  put(dir_ / "report.txt", "first line\nno line end");
+  std::string err;
+  bool mid_line = false;
+  auto report = platform_->open_append("report.txt", &mid_line, &err);
+  ASSERT_TRUE(report) << err;
+  EXPECT_TRUE(mid_line);
+  report->write("\nentry\n");
+  report->close();
+  EXPECT_EQ(slurp(dir_ / "report.txt"), "first line\nno line end\nentry\n");
+  platform_->open_append("fresh.txt", &mid_line, &err)->close();
+  EXPECT_FALSE(mid_line);
+  EXPECT_TRUE(fs::exists(dir_ / "fresh.txt"));
+}
+
+TEST_F(PosixPlatformTest, ReaderGivesLinesWithoutTheirEndsAndRewinds) {
+  put(dir_ / "list.txt", "one\r\ntwo\n\nlast without end");
+  std::string err;
+  auto reader = platform_->open_read("list.txt", &err);
+  ASSERT_TRUE(reader);
+  std::vector<std::string> lines;
+  std::string line;
+  while (reader->read_line(&line)) lines.push_back(line);
+  EXPECT_EQ(lines, (std::vector<std::string>{"one", "two", "", "last without end"}));
+  ASSERT_TRUE(reader->rewind());
+  ASSERT_TRUE(reader->read_line(&line));
+  EXPECT_EQ(line, "one");
+  EXPECT_FALSE(platform_->open_read("missing.txt", &err));
+  EXPECT_EQ(err, "No such file or directory");
+}
+
+TEST_F(PosixPlatformTest, ProgramsAreFoundInTheWorkingDirectoryFirst) {
+  put(dir_ / "tool", "#!/bin/sh\necho \"$@\" > ran.txt\n");
+  fs::permissions(dir_ / "tool", fs::perms::owner_all);
+  std::string err;
+  ASSERT_TRUE(platform_->run_program("tool", {"-text", "a b", "x;rm -rf y"}, &err)) << err;
+  EXPECT_EQ(slurp(dir_ / "ran.txt"), "-text a b x;rm -rf y\n");
+  EXPECT_FALSE(platform_->run_program("no-such-program-here", {}, &err));
+  EXPECT_FALSE(err.empty());
+}
+
+TEST_F(PosixPlatformTest, ListsRegularFilesFollowingLinks) {
+  put(dir_ / "a.grib2", "12345");
+  fs::create_directories(dir_ / "sub.grib2");
+  fs::create_symlink(dir_ / "a.grib2", dir_ / "link.grib2");
+  fs::create_symlink(dir_ / "nowhere", dir_ / "dangling.grib2");
+  std::vector<DirectoryEntry> files;
+  std::string err;
+  ASSERT_TRUE(platform_->list_directory(&files, &err));
+  std::vector<std::string> names;
+  for (const auto& f : files) {
+    names.push_back(f.name);
+    EXPECT_EQ(f.size, 5u);
+  }
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{"a.grib2", "link.grib2"}));
+}
+
+}  // namespace
+}  // namespace tallowgate

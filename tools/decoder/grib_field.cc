@@ -1,5 +1,6 @@
 #include "grib_field.h"
 
+#include <cmath>
 #include <cstring>
 
 #include "decoder_fatal.h"
@@ -39,11 +40,22 @@ double power_of_ten(long exponent) {
   return result;
 }
 
-bool is_constant_ccsds(codes_handle* handle) {
+bool has_packing(codes_handle* handle, const char* packing_type) {
   char packing[64] = {};
   std::size_t length = sizeof packing;
   if (codes_get_string(handle, "packingType", packing, &length) != CODES_SUCCESS) return false;
-  return std::strcmp(packing, "grid_ccsds") == 0 && long_or(handle, "bitsPerValue", -1) == 0;
+  return std::strcmp(packing, packing_type) == 0;
+}
+
+// ecCodes decodes 32-bit IEEE subnormals exactly, as m x 2^-149.
+void read_subnormals_as_normal(std::vector<double>* values) {
+  constexpr double kSmallestNormal = 0x1p-126;
+  for (double& value : *values) {
+    double magnitude = std::fabs(value);
+    if (magnitude != 0 && magnitude < kSmallestNormal) {
+      value = std::copysign(std::ldexp(0x1p23 + std::ldexp(magnitude, 149), -150), value);
+    }
+  }
 }
 
 }  // namespace
@@ -83,8 +95,11 @@ void decode_field(codes_handle* handle, const std::string& what, GribField* fiel
     }
   }
 
+  if (long_or(handle, "precision", 0) == 1 && has_packing(handle, "grid_ieee")) {
+    read_subnormals_as_normal(&field->values);
+  }
   long scale = long_or(handle, "decimalScaleFactor", 0);
-  if (scale != 0 && is_constant_ccsds(handle)) {
+  if (scale != 0 && long_or(handle, "bitsPerValue", -1) == 0 && has_packing(handle, "grid_ccsds")) {
     double reference = 0;
     error = codes_get_double(handle, "referenceValue", &reference);
     if (error != CODES_SUCCESS) fail_eccodes(what, "cannot read its reference value", error);

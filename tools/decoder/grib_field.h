@@ -25,8 +25,10 @@ struct GribField {
 };
 
 // Decodes the field `handle` holds into *field, reusing its storage. Points the bitmap masks become
-// kMissingValue. As in wgrib2's dumps, a constant CCSDS field with a decimal scale factor D has the
-// reference value times (1/10)^D, and every other constant field the bare reference value.
+// kMissingValue. Two readings follow wgrib2's rather than ecCodes': a constant CCSDS field with a
+// decimal scale factor D has the reference value times (1/10)^D (every other constant field the
+// bare reference value), and a subnormal 32-bit IEEE value, exponent bits 0 and mantissa bits m,
+// reads as (2^23 + m) x 2^-150, the leading 1 of a normal number put in front of it.
 // Throws DecoderFatal naming `what` (the message and field) when ecCodes cannot decode the values or
 // the grid's point count and its value count disagree.
 void decode_field(codes_handle* handle, const std::string& what, GribField* field);

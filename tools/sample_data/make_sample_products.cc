@@ -2,7 +2,8 @@
 // converter reads, for tests and demonstrations.
 //
 //   make_sample_products CODE OUTDIR [FILES]   the files of one application code, written into OUTDIR
-//   make_sample_products all OUTDIR [FILES]    the files of all 18 codes, each code's in OUTDIR/GRIB2/CODE/202508
+//   make_sample_products all OUTDIR [FILES]    the files of all 18 codes, each code's in
+//   OUTDIR/GRIB2/CODE/202508
 //
 // FILES is the number of files per code, 1 to 8 (default 4). The names, grids, times and values are those
 // of sample_products.h and sample_values.h; one line per file written gives its name and Ni x Nj. The same

@@ -26,6 +26,7 @@ struct ProductRow {
   int first_hour;
   int hour_step;
   int accumulation_hours;  // 0 for temperature
+  bool bitmap;  // as the real product's files: the regional temperature and the analyses on CMC grids
   // Name patterns in name order; the files are shared among them (see split_counts).
   std::array<std::string_view, 3> patterns;
 };
@@ -42,37 +43,127 @@ constexpr SampleFamily kCapa10P{SampleGrid::kCapa10km, SampleVariable::kPrecipit
 constexpr SampleFamily kCapa15P{SampleGrid::kCapa15km, SampleVariable::kPrecipitation};
 
 constexpr ProductRow kProductRows[] = {
-    // code          family      schedule             first step accumulation   name patterns
-    {"capa15", kCapa15P, Schedule::kAnalyses, 0, 6, 6,
+    // code, family, schedule, first hour, hour step, accumulation, bitmap, then the name patterns
+    {"capa15",
+     kCapa15P,
+     Schedule::kAnalyses,
+     0,
+     6,
+     6,
+     true,
      {"%D%H_000_CMC_RDPA_APCP-006-0700cutoff_SFC_0_ps15km.grib2"}},
-    {"capa10", kCapa10P, Schedule::kAnalyses, 0, 6, 6,
+    {"capa10",
+     kCapa10P,
+     Schedule::kAnalyses,
+     0,
+     6,
+     6,
+     true,
      {"%D%H_000_CMC_RDPA_APCP-006-0700cutoff_SFC_0_ps10km.grib2"}},
     // The three layouts of the CaPA names: date first with "cutoff" at 38-43, "cutoff" at 23-28 with the
     // date at 43-52, and the older names without a cutoff with the date at 32-41.
-    {"capa", kRegionalP, Schedule::kAnalyses, 0, 6, 6,
+    {"capa",
+     kRegionalP,
+     Schedule::kAnalyses,
+     0,
+     6,
+     6,
+     true,
      {"%D%H_000_CMC_RDPA_APCP-006-0700cutoff_SFC_0_ps10km.grib2",
-      "CMC_RDPA_APCP-006-0700cutoff_SFC_0_ps10km_%D%H_000.grib2", "CMC_RDPA_APCP-006_SFC_0_ps10km_%D%H_000.grib2"}},
-    {"RDPA", kRotatedP, Schedule::kAnalyses, 0, 6, 6, {"%DT%HZ_MSC_RDPA_APCP-Accum6h_Sfc_RLatLon0.09_PT0H.grib2"}},
-    {"RDPS-TMP-HC", kRotatedT, Schedule::kDailyRuns, 0, 6, 0,
+      "CMC_RDPA_APCP-006-0700cutoff_SFC_0_ps10km_%D%H_000.grib2",
+      "CMC_RDPA_APCP-006_SFC_0_ps10km_%D%H_000.grib2"}},
+    {"RDPA",
+     kRotatedP,
+     Schedule::kAnalyses,
+     0,
+     6,
+     6,
+     true,
+     {"%DT%HZ_MSC_RDPA_APCP-Accum6h_Sfc_RLatLon0.09_PT0H.grib2"}},
+    {"RDPS-TMP-HC",
+     kRotatedT,
+     Schedule::kDailyRuns,
+     0,
+     6,
+     0,
+     false,
      {"%DT%HZ_MSC_RDPS_AirTemp_AGL-2m_RLatLon0.09_PT%FH.grib2"}},
-    {"RDPS-PCP-FC", kRotatedP, Schedule::kOneRun, 6, 6, 6,
+    {"RDPS-PCP-FC",
+     kRotatedP,
+     Schedule::kOneRun,
+     6,
+     6,
+     6,
+     false,
      {"%DT%HZ_MSC_RDPS_Precip-Accum6h_Sfc_RLatLon0.09_PT%FH.grib2"}},
-    {"RDPS-TMP-FC", kRotatedT, Schedule::kOneRun, 0, 6, 0,
+    {"RDPS-TMP-FC",
+     kRotatedT,
+     Schedule::kOneRun,
+     0,
+     6,
+     0,
+     false,
      {"%DT%HZ_MSC_RDPS_AirTemp_AGL-2m_RLatLon0.09_PT%FH.grib2"}},
-    {"RDPA_prelim", kRotatedP, Schedule::kAnalyses, 0, 6, 6,
+    {"RDPA_prelim",
+     kRotatedP,
+     Schedule::kAnalyses,
+     0,
+     6,
+     6,
+     true,
      {"%DT%HZ_MSC_RDPA-Prelim_APCP-Accum6h_Sfc_RLatLon0.09_PT0H.grib2"}},
-    {"rglT", kRegionalT, Schedule::kDailyRuns, 0, 6, 0, {"CMC_reg_TMP_TGL_2_ps10km_%D%H_P%F.grib2"}},
-    {"regP", kRegionalP, Schedule::kOneRun, 6, 6, kFromRunStart, {"CMC_reg_APCP_SFC_0_ps10km_%D%H_P%F.grib2"}},
-    {"regT", kRegionalT, Schedule::kOneRun, 0, 6, 0, {"CMC_reg_TMP_TGL_2_ps10km_%D%H_P%F.grib2"}},
-    {"glbP", kGlobalP, Schedule::kOneRun, 6, 6, kFromRunStart, {"CMC_glb_APCP_SFC_0_latlon.15x.15_%D%H_P%F.grib2"}},
-    {"glbT", kGlobalT, Schedule::kOneRun, 0, 6, 0, {"CMC_glb_TMP_TGL_2_latlon.15x.15_%D%H_P%F.grib2"}},
-    {"glbSP", kGlobalP, Schedule::kDailyRuns, 6, 6, kFromRunStart,
+    {"rglT", kRegionalT, Schedule::kDailyRuns, 0, 6, 0, true, {"CMC_reg_TMP_TGL_2_ps10km_%D%H_P%F.grib2"}},
+    {"regP",
+     kRegionalP,
+     Schedule::kOneRun,
+     6,
+     6,
+     kFromRunStart,
+     false,
+     {"CMC_reg_APCP_SFC_0_ps10km_%D%H_P%F.grib2"}},
+    {"regT", kRegionalT, Schedule::kOneRun, 0, 6, 0, true, {"CMC_reg_TMP_TGL_2_ps10km_%D%H_P%F.grib2"}},
+    {"glbP",
+     kGlobalP,
+     Schedule::kOneRun,
+     6,
+     6,
+     kFromRunStart,
+     false,
      {"CMC_glb_APCP_SFC_0_latlon.15x.15_%D%H_P%F.grib2"}},
-    {"glbST", kGlobalT, Schedule::kDailyRuns, 0, 6, 0, {"CMC_glb_TMP_TGL_2_latlon.15x.15_%D%H_P%F.grib2"}},
-    {"hreP", kHrdpsP, Schedule::kOneRun, 6, 6, kFromRunStart,
+    {"glbT", kGlobalT, Schedule::kOneRun, 0, 6, 0, false, {"CMC_glb_TMP_TGL_2_latlon.15x.15_%D%H_P%F.grib2"}},
+    {"glbSP",
+     kGlobalP,
+     Schedule::kDailyRuns,
+     6,
+     6,
+     kFromRunStart,
+     false,
+     {"CMC_glb_APCP_SFC_0_latlon.15x.15_%D%H_P%F.grib2"}},
+    {"glbST",
+     kGlobalT,
+     Schedule::kDailyRuns,
+     0,
+     6,
+     0,
+     false,
+     {"CMC_glb_TMP_TGL_2_latlon.15x.15_%D%H_P%F.grib2"}},
+    {"hreP",
+     kHrdpsP,
+     Schedule::kOneRun,
+     6,
+     6,
+     kFromRunStart,
+     false,
      {"CMC_hrdps_east_APCP_SFC_0_ps2.5km_%D%H_P%F-00.grib2"}},
-    {"hreT", kHrdpsT, Schedule::kOneRun, 0, 6, 0, {"CMC_hrdps_east_TMP_TGL_2_ps2.5km_%D%H_P%F-00.grib2"}},
-    {"rdrP", kGlobalP, Schedule::kAnalyses, 0, 1, 1, {"CMC_RADAR_APCP_SFC_0_%D%H.grib2"}},
+    {"hreT",
+     kHrdpsT,
+     Schedule::kOneRun,
+     0,
+     6,
+     0,
+     false,
+     {"CMC_hrdps_east_TMP_TGL_2_ps2.5km_%D%H_P%F-00.grib2"}},
+    {"rdrP", kGlobalP, Schedule::kAnalyses, 0, 1, 1, false, {"CMC_RADAR_APCP_SFC_0_%D%H.grib2"}},
 };
 
 const ProductRow* find_row(std::string_view code) {
@@ -183,6 +274,7 @@ std::vector<SampleFile> sample_files(std::string_view code, int count) {
 
     SampleFile file;
     file.family = row->family;
+    file.bitmap = row->bitmap;
     int name_time = 0;
     switch (row->schedule) {
       case Schedule::kOneRun:
@@ -202,7 +294,8 @@ std::vector<SampleFile> sample_files(std::string_view code, int count) {
         name_time = file.step();
         break;
     }
-    file.accumulation_hours = row->accumulation_hours == kFromRunStart ? file.forecast_hour : row->accumulation_hours;
+    file.accumulation_hours =
+        row->accumulation_hours == kFromRunStart ? file.forecast_hour : row->accumulation_hours;
     file.name = expand_pattern(row->patterns[static_cast<size_t>(pattern)], name_time, file.forecast_hour);
     files.push_back(file);
   }

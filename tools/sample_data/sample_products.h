@@ -11,7 +11,8 @@
 //
 //   capa15       2025082400_000_CMC_RDPA_APCP-006-0700cutoff_SFC_0_ps15km.grib2   (06, 12, 18 likewise)
 //   capa10       2025082400_000_CMC_RDPA_APCP-006-0700cutoff_SFC_0_ps10km.grib2   (06, 12, 18 likewise)
-//   capa         2025082400_000_CMC_RDPA_APCP-006-0700cutoff_SFC_0_ps10km.grib2   date first, "cutoff" at 38-43
+//   capa         2025082400_000_CMC_RDPA_APCP-006-0700cutoff_SFC_0_ps10km.grib2   date first, "cutoff" at
+//   38-43
 //                CMC_RDPA_APCP-006-0700cutoff_SFC_0_ps10km_2025082406_000.grib2   "cutoff" at 23-28
 //                CMC_RDPA_APCP-006-0700cutoff_SFC_0_ps10km_2025082412_000.grib2
 //                CMC_RDPA_APCP-006_SFC_0_ps10km_2025082418_000.grib2              no cutoff, date at 32-41
@@ -61,6 +62,9 @@ struct SampleFile {
   int forecast_hour = 0;
   // Length of the accumulation that ends at the valid time; 0 for temperature.
   int accumulation_hours = 0;
+  // Whether a bitmap leaves out the points of sample_missing(), as in the real files of the regional
+  // temperature forecasts and of the CaPA and RDPA analyses.
+  bool bitmap = false;
 
   // The valid time in hours after the base time: the `step` of sample_value().
   int step() const { return reference_hour + forecast_hour; }

@@ -12,12 +12,12 @@
 namespace tallowgate {
 
 enum class SampleGrid {
-  kRegional10km,   // polar-stereographic 10 km, 935 x 824, true at 60 N, oriented along 249 E
-  kCapa10km,       // the same projection, 934 x 823, from the same first point: the CaPA 10 km analysis grid
-  kCapa15km,       // the same projection at 15 km, 492 x 398: the CaPA 15 km analysis grid
-  kHrdpsEast,      // polar-stereographic 2.5 km, 765 x 570, true at 60 N, oriented along 280 E
-  kGlobal,         // latitude-longitude 0.15 degree, 2400 x 1201, from 90 S 180 E northward
-  kRotated,        // rotated latitude-longitude 0.15 degree, 600 x 560
+  kRegional10km,  // polar-stereographic 10 km, 935 x 824, true at 60 N, oriented along 249 E
+  kCapa10km,      // the same projection, 934 x 823, from the same first point: the CaPA 10 km analysis grid
+  kCapa15km,      // the same projection at 15 km, 492 x 398: the CaPA 15 km analysis grid
+  kHrdpsEast,     // polar-stereographic 2.5 km, 765 x 570, true at 60 N, oriented along 280 E
+  kGlobal,        // latitude-longitude 0.15 degree, 2400 x 1201, from 90 S 180 E northward
+  kRotated,       // rotated latitude-longitude 0.15 degree, 600 x 560
 };
 
 enum class SampleVariable {
@@ -43,8 +43,9 @@ constexpr int kSampleBaseYear = 2025;
 constexpr int kSampleBaseMonth = 8;
 constexpr int kSampleBaseDay = 24;
 
-// True for the points left out by the bitmap: a block of 16 x 8 points in the south-west corner and one in
-// the north-east corner of every grid. A decoder reports them as missing (wgrib2 writes 9.999e+20).
+// True for the points a bitmap leaves out, in the files that have one (SampleFile::bitmap): a block of
+// 16 x 8 points in the south-west corner and one in the north-east corner of the grid. A decoder reports
+// them as missing (wgrib2 writes 9.999e+20).
 bool sample_missing(SampleGrid grid, int i, int j);
 
 // The value stored at point (i, j) of a file of `family` valid `step` hours after the base time; for a

@@ -42,10 +42,12 @@ struct LatLonGrid {
 };
 
 constexpr LatLonGrid kLatLonGrids[] = {
-    // grid                  Ni    Nj    first point            last point            Di = Dj  rotated  south pole
+    // grid                  Ni    Nj    first point            last point            Di = Dj  rotated  south
+    // pole
     {SampleGrid::kGlobal, 2400, 1201, -90000000, 180000000, 90000000, 179850000, 150000, false, 0, 0},
-    // The RDPS rotation (south pole at 36.08852 S, 245.305142 E); rotated coordinates of the corners.
-    {SampleGrid::kRotated, 600, 560, -31760000, 92400000, 52090000, 182250000, 150000, true, -36088520,
+    // The RDPS rotation (south pole at 36.08852 S, 245.305142 E); in rotated coordinates the grid runs
+    // from 38 S to 45.85 N and from 31.76 W to 58.09 E, which covers North America.
+    {SampleGrid::kRotated, 600, 560, -38000000, 328240000, 45850000, 58090000, 150000, true, -36088520,
      245305142},
 };
 
@@ -74,7 +76,8 @@ class KeySetter {
     note(key, codes_set_string(handle_, key, value, &length));
   }
   void set_values(const std::vector<double>& values) {
-    if (error_.empty()) note("values", codes_set_double_array(handle_, "values", values.data(), values.size()));
+    if (error_.empty())
+      note("values", codes_set_double_array(handle_, "values", values.data(), values.size()));
   }
   const std::string& error() const { return error_; }
 
@@ -148,6 +151,7 @@ void set_product(const SampleFile& file, KeySetter* keys) {
     return;
   }
   keys->set("typeOfStatisticalProcessing", 1);
+  keys->set("indicatorOfUnitForTimeIncrement", 1);
   const std::string range =
       std::to_string(file.forecast_hour - file.accumulation_hours) + "-" + std::to_string(file.forecast_hour);
   keys->set_string("stepRange", range.c_str());
@@ -159,7 +163,7 @@ std::vector<double> grid_values(const SampleFile& file) {
   values.reserve(static_cast<size_t>(size.ni) * static_cast<size_t>(size.nj));
   for (int j = 0; j < size.nj; ++j) {
     for (int i = 0; i < size.ni; ++i) {
-      values.push_back(sample_missing(file.family.grid, i, j)
+      values.push_back(file.bitmap && sample_missing(file.family.grid, i, j)
                            ? kMissingValue
                            : static_cast<double>(sample_value(file.family, i, j, file.step())));
     }
@@ -188,7 +192,7 @@ bool encode_sample_file(const SampleFile& file, std::string* message, std::strin
   set_grid(file.family.grid, &keys);
   set_product(file, &keys);
   keys.set_string("packingType", "grid_jpeg");
-  keys.set("bitmapPresent", 1);
+  keys.set("bitmapPresent", file.bitmap ? 1 : 0);
   keys.set("bitsPerValue", kBitsPerValue);
   keys.set_double("missingValue", kMissingValue);
   keys.set_values(grid_values(file));

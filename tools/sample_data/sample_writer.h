@@ -4,13 +4,13 @@
 // GRIB2 encoding of the sample files on ecCodes.
 //
 // Every file holds one GRIB2 message from the Canadian centre (54) on its product's grid, scanned west to
-// east and south to north, JPEG 2000 packed (12 bits, lossless for the sample values) with a bitmap that
-// leaves out the points of sample_missing(). Temperature is discipline 0, category 0, number 0 at 2 m above
-// ground (level type 103), an instantaneous value at the forecast hour; precipitation is 0/1/8 at the
-// surface (level type 1), an accumulation (statistical process 1) over the file's window ending at its
-// valid time. Forecasts carry their run as reference time; analyses carry the start of their window,
-// with the analysis time of the name as the end of the window. Nothing depends on the clock: the same
-// file always encodes to the same bytes.
+// east and south to north, JPEG 2000 packed (12 bits, lossless for the sample values); where the product
+// has one (SampleFile::bitmap), a bitmap leaves out the points of sample_missing(). Temperature is discipline
+// 0, category 0, number 0 at 2 m above ground (level type 103), an instantaneous value at the forecast hour;
+// precipitation is 0/1/8 at the surface (level type 1), an accumulation (statistical process 1) over the
+// file's window ending at its valid time. Forecasts carry their run as reference time; analyses carry the
+// start of their window, with the analysis time of the name as the end of the window. Nothing depends on the
+// clock: the same file always encodes to the same bytes.
 
 #include <filesystem>
 #include <ostream>

@@ -148,6 +148,7 @@ TEST(SampleProducts, CapaUsesAllThreeNameLayouts) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.count);
     std::vector<int> layouts;
+    layouts.reserve(static_cast<size_t>(c.count));
     for (const SampleFile& file : sample_files("capa", c.count)) layouts.push_back(capa_layout(file.name));
     EXPECT_EQ(layouts, c.layouts);
   }

@@ -45,7 +45,7 @@ constexpr int kSampleBaseDay = 24;
 
 // True for the points a bitmap leaves out, in the files that have one (SampleFile::bitmap): a block of
 // 16 x 8 points in the south-west corner and one in the north-east corner of the grid. A decoder reports
-// them as missing (wgrib2 writes 9.999e+20).
+// them as missing (the decoder dump holds 9.999e+20).
 bool sample_missing(SampleGrid grid, int i, int j);
 
 // The value stored at point (i, j) of a file of `family` valid `step` hours after the base time; for a

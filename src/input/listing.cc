@@ -231,7 +231,7 @@ int find_name_column(Platform* platform, TextReader* reader, RunState* state) {
   std::string echo;
   FreeLine(&echo).text(head.columns(9, 10));
   platform->write_out(echo);
-  return head.columns(9, 10) == "" ? 37 : 39;
+  return head.columns(9, 10) == "  " ? 37 : 39;
 }
 
 }  // namespace

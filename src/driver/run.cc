@@ -4,6 +4,8 @@
 #include "driver/run_date.h"
 #include "driver/run_state.h"
 #include "driver/stops.h"
+#include "input/file_time.h"
+#include "input/listing.h"
 
 namespace tallowgate {
 namespace {
@@ -19,6 +21,16 @@ void run_stages(Platform* platform, std::span<const std::string> args, RunState*
   if (!state->code) {
     write_help_list(platform, *state);
     throw RunStop{"program aborted @ 154"};
+  }
+
+  list_and_select(platform, state);
+
+  set_decoder_parts(state);
+  state->frame_counter = 0;
+  state->first_frame = true;
+  for (state->file_index = 1; state->file_index <= state->file_count; ++state->file_index) {
+    extract_file_time(platform, state);
+    // The rest of the pass comes with the grid stages.
   }
 
   if (state->output) state->output->commit();

@@ -64,7 +64,7 @@ char* DumpWriter::room(std::size_t bytes) {
 void DumpWriter::write_field(const GribField& field) {
   // A value line is at most kMaxGChars and a newline; it is copied as a whole 16-byte piece.
   constexpr std::size_t kPiece = 16;
-  static_assert(kMaxGChars + 1 <= kPiece);
+  static_assert(kMaxGChars + 1 <= kPiece && kGScratchChars <= kPiece);
   char* out = room(48);
   out = std::to_chars(out, out + 24, field.ni).ptr;
   *out++ = ' ';

@@ -23,7 +23,7 @@ constexpr std::uint64_t kSweepDivisor = 1;
 #endif
 
 std::string formatted(float value) {
-  char text[kMaxGChars + 8];
+  char text[kGScratchChars];
   char* end = append_g(value, text);
   return std::string(text, end);
 }
@@ -45,7 +45,7 @@ class Sweep {
   }
   void check(float value) {
     ++checked_;
-    char mine[kMaxGChars + 8];
+    char mine[kGScratchChars];
     char* end = append_g(value, mine);
     char theirs[64];
     int n = std::snprintf(theirs, sizeof theirs, "%g", static_cast<double>(value));

@@ -32,7 +32,7 @@ GribField decode(const Bytes& message) {
 }
 
 std::string dump_text(double value) {
-  char text[kMaxGChars];
+  char text[kGScratchChars];
   return std::string(text, append_g(static_cast<float>(value), text));
 }
 

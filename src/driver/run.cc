@@ -2,8 +2,10 @@
 
 #include "driver/command_line.h"
 #include "driver/run_date.h"
+#include "driver/run_report.h"
 #include "driver/run_state.h"
 #include "driver/stops.h"
+#include "r2c/output_target.h"
 
 namespace tallowgate {
 namespace {
@@ -20,8 +22,13 @@ void run_stages(Platform* platform, std::span<const std::string> args, RunState*
     write_help_list(platform, *state);
     throw RunStop{"program aborted @ 154"};
   }
+  open_output_target(platform, state);
+  write_report_entry(platform, state, ReportEntry::kStarted);
 
-  if (state->output) state->output->commit();
+  // The listing, the selection and the file loop come here.
+
+  state->output->commit();
+  write_report_entry(platform, state, ReportEntry::kNormalEnding);
   write_closing_banner(platform);
 }
 

@@ -22,7 +22,8 @@ void write_report_entry(Platform* platform, RunState* state, ReportEntry entry) 
 
   std::string line;
   FreeLine(&line)
-      .text(entry == ReportEntry::kStarted ? "tallowgate.exe - started       " : "tallowgate.exe - normal ending ")
+      .text(entry == ReportEntry::kStarted ? "tallowgate.exe - started       "
+                                           : "tallowgate.exe - normal ending ")
       .text(state->TIME.columns(1, 2))
       .text(":")
       .text(state->TIME.columns(3, 4))

@@ -21,7 +21,8 @@ class RunReportTest : public ::testing::Test {
 
 TEST_F(RunReportTest, CreatesTheReportWithTheStartEntry) {
   write_report_entry(&platform_, &state_, ReportEntry::kStarted);
-  EXPECT_EQ(platform_.files["..\\..\\runReport.txt"], " tallowgate.exe - started       07:05:09  RDPS-TMP-HC\n");
+  EXPECT_EQ(platform_.files["..\\..\\runReport.txt"],
+            " tallowgate.exe - started       07:05:09  RDPS-TMP-HC\n");
   EXPECT_TRUE(platform_.out_lines.empty());
   EXPECT_EQ(state_.TIME, "070509.120");
 }

@@ -32,7 +32,8 @@ TEST(Run, FailedReportWriteEndsWithTheErrorLineAndKeepsTheOldOutput) {
   platform.files[kReport] = "old entry\n";
   platform.fail_writes_to(kReport);
   EXPECT_EQ(run_with(&platform, {"glbT"}), 1);
-  EXPECT_EQ(platform.err_lines, std::vector<std::string>{"tallowgate: ..\\runReport.txt: No space left on device"});
+  EXPECT_EQ(platform.err_lines,
+            std::vector<std::string>{"tallowgate: ..\\runReport.txt: No space left on device"});
   EXPECT_EQ(platform.files[kGlbOutput], "old frames\n");
   EXPECT_EQ(platform.files[kReport], "old entry\n");
 }

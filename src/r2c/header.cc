@@ -27,6 +27,7 @@ struct NameRow {
 constexpr std::string_view kPrecipitation = "1 kg/(m^2)";
 constexpr std::string_view kTemperature = "dKelvin";
 
+// clang-format off
 constexpr NameRow kNameRows[] = {
     // code                 name, stored length   units
     {AppCode::kCapa15, {"rdps apcp", 13}, kPrecipitation},
@@ -49,6 +50,7 @@ constexpr NameRow kNameRows[] = {
     {AppCode::kRdpaPrelim, {"", 0}, kPrecipitation},
     {AppCode::kRdrP, {"", 0}, kPrecipitation},
 };
+// clang-format on
 
 // One grid geometry. Blocks without a centre omit the centre lines; blocks
 // without an extent omit the extent lines.
@@ -61,24 +63,25 @@ struct Geometry {
   float x_extent, y_extent;
 };
 
+// clang-format off
 // Global latitude-longitude grids and the radar product.
-constexpr Geometry kBlockA = {{"LatLong", 18}, {"Sphere", 18}, false, 0, 0, -180.0f, 90.0f, 0.15f, -0.15f,
-                              false, 0.0f, 0.0f};
+constexpr Geometry kBlockA = {{"LatLong", 18}, {"Sphere", 18}, false, 0, 0,
+                              -180.0f, 90.0f, 0.15f, -0.15f, false, 0.0f, 0.0f};
 // Rotated latitude-longitude: RDPA and the RDPS products. 92.4f prints 92.400002.
-constexpr Geometry kBlockB = {{"RLatLon", 18}, {"Sphere", 18}, false, 0, 0, -31.76f, 92.4f, 0.15f, -0.15f,
-                              false, 0.0f, 0.0f};
+constexpr Geometry kBlockB = {{"RLatLon", 18}, {"Sphere", 18}, false, 0, 0,
+                              -31.76f, 92.4f, 0.15f, -0.15f, false, 0.0f, 0.0f};
 // HRDPS east, 2.5 km polar stereographic.
-constexpr Geometry kBlockC = {{"PolarStereographic", 18}, {"Sphere", 6}, true, 60, 280, -1122822.875f,
-                              -41747228.0f, 2500.0f, 2500.0f, false, 0.0f, 0.0f};
+constexpr Geometry kBlockC = {{"PolarStereographic", 18}, {"Sphere", 6}, true, 60, 280,
+                              -1122822.875f, -41747228.0f, 2500.0f, 2500.0f, false, 0.0f, 0.0f};
 // CaPA and the regional products, 10 km polar stereographic.
-constexpr Geometry kBlockD = {{"PolarStereographic", 18}, {"Sphere", 6}, true, 60, 249, -4556441.5f,
-                              920682.125f, 10000.0f, 10000.0f, false, 0.0f, 0.0f};
+constexpr Geometry kBlockD = {{"PolarStereographic", 18}, {"Sphere", 6}, true, 60, 249,
+                              -4556441.5f, 920682.125f, 10000.0f, 10000.0f, false, 0.0f, 0.0f};
 // CaPA 10 km, with its extent.
-constexpr Geometry kBlockE = {{"PolarStereographic", 18}, {"Sphere", 6}, true, 60, 249, -4551441.5f,
-                              915682.125f, 10000.0f, 10000.0f, true, 9340000.0f, 8230000.0f};
+constexpr Geometry kBlockE = {{"PolarStereographic", 18}, {"Sphere", 6}, true, 60, 249,
+                              -4551441.5f, 915682.125f, 10000.0f, 10000.0f, true, 9340000.0f, 8230000.0f};
 // CaPA 15 km, with its extent. 8.8081808f prints 8.808181.
-constexpr Geometry kBlockF = {{"PolarStereographic", 18}, {"Sphere", 6}, true, 60, 249, -2610655.5f,
-                              8.8081808f, 15000.0f, 15000.0f, true, 7380000.0f, 5970000.0f};
+constexpr Geometry kBlockF = {{"PolarStereographic", 18}, {"Sphere", 6}, true, 60, 249,
+                              -2610655.5f, 8.8081808f, 15000.0f, 15000.0f, true, 7380000.0f, 5970000.0f};
 
 struct GeometryRow {
   AppCode code;
@@ -86,13 +89,26 @@ struct GeometryRow {
 };
 
 constexpr GeometryRow kGeometryRows[] = {
-    {AppCode::kCapa15, &kBlockF},    {AppCode::kCapa10, &kBlockE},     {AppCode::kCapa, &kBlockD},
-    {AppCode::kRegP, &kBlockD},      {AppCode::kRegT, &kBlockD},       {AppCode::kRglT, &kBlockD},
-    {AppCode::kHreP, &kBlockC},      {AppCode::kHreT, &kBlockC},       {AppCode::kRdpa, &kBlockB},
-    {AppCode::kRdpaPrelim, &kBlockB}, {AppCode::kRdpsTmpHc, &kBlockB}, {AppCode::kRdpsPcpFc, &kBlockB},
-    {AppCode::kRdpsTmpFc, &kBlockB}, {AppCode::kGlbT, &kBlockA},       {AppCode::kGlbP, &kBlockA},
-    {AppCode::kGlbST, &kBlockA},     {AppCode::kGlbSP, &kBlockA},      {AppCode::kRdrP, &kBlockA},
+    {AppCode::kCapa15,     &kBlockF},
+    {AppCode::kCapa10,     &kBlockE},
+    {AppCode::kCapa,       &kBlockD},
+    {AppCode::kRegP,       &kBlockD},
+    {AppCode::kRegT,       &kBlockD},
+    {AppCode::kRglT,       &kBlockD},
+    {AppCode::kHreP,       &kBlockC},
+    {AppCode::kHreT,       &kBlockC},
+    {AppCode::kRdpa,       &kBlockB},
+    {AppCode::kRdpaPrelim, &kBlockB},
+    {AppCode::kRdpsTmpHc,  &kBlockB},
+    {AppCode::kRdpsPcpFc,  &kBlockB},
+    {AppCode::kRdpsTmpFc,  &kBlockB},
+    {AppCode::kGlbT,       &kBlockA},
+    {AppCode::kGlbP,       &kBlockA},
+    {AppCode::kGlbST,      &kBlockA},
+    {AppCode::kGlbSP,      &kBlockA},
+    {AppCode::kRdrP,       &kBlockA},
 };
+// clang-format on
 
 constexpr std::size_t kLabelWidth = 20;
 constexpr std::size_t kValueWidth = 20;
@@ -141,7 +157,11 @@ class HeaderLines {
   }
   void creation_date(const Text<8>& day, const Text<10>& time) {
     start(":CreationDate");
-    line_.append(day.columns(1, 4)).append("-").append(day.columns(5, 6)).append("-").append(day.columns(7, 8));
+    line_.append(day.columns(1, 4))
+        .append("-")
+        .append(day.columns(5, 6))
+        .append("-")
+        .append(day.columns(7, 8));
     line_.append("  ").append(time.columns(1, 2)).append(":").append(time.columns(3, 4));
     output_->write_line(line_);
   }

@@ -65,7 +65,7 @@ TEST_F(HeaderTest, SetsTheUnitsOfEveryCode) {
     const char* app;
     const char* units;
   } cases[] = {
-      {"capa", "1 kg/(m^2)"},   {"hreT", "dKelvin   "}, {"RDPS-TMP-HC", "dKelvin   "},
+      {"capa", "1 kg/(m^2)"},        {"hreT", "dKelvin   "}, {"RDPS-TMP-HC", "dKelvin   "},
       {"RDPA_prelim", "1 kg/(m^2)"}, {"rdrP", "1 kg/(m^2)"}, {"glbST", "dKelvin   "},
   };
   for (const auto& c : cases) {

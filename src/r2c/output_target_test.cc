@@ -91,8 +91,8 @@ TEST_F(OutputTargetTest, RdpsCodesWriteFailureLinesAndStop) {
   } cases[] = {
       {"RDPS-TMP-HC",
        "\\kestrano\\CMC\\RDPS_tmp\\20240101_tmp.r2c",
-       {" writing \\kestrano\\CMC\\RDPS_tmp\\20240101_tmp.r2c" + std::string(21, ' '), " Unable to write the file:",
-        " \\kestrano\\CMC\\RDPS_tmp\\20240101_tmp.r2c" + std::string(21, ' '),
+       {" writing \\kestrano\\CMC\\RDPS_tmp\\20240101_tmp.r2c" + std::string(21, ' '),
+        " Unable to write the file:", " \\kestrano\\CMC\\RDPS_tmp\\20240101_tmp.r2c" + std::string(21, ' '),
         " Check if    \\kestrano\\CMC\\RDPS_tmp\\   exists"},
        "tallowgate aborted @ 236"},
       {"RDPS-PCP-FC",

@@ -2,10 +2,12 @@
 
 #include "driver/command_line.h"
 #include "driver/run_date.h"
+#include "driver/run_report.h"
 #include "driver/run_state.h"
 #include "driver/stops.h"
 #include "input/file_time.h"
 #include "input/listing.h"
+#include "r2c/output_target.h"
 
 namespace tallowgate {
 namespace {
@@ -22,6 +24,8 @@ void run_stages(Platform* platform, std::span<const std::string> args, RunState*
     write_help_list(platform, *state);
     throw RunStop{"program aborted @ 154"};
   }
+  open_output_target(platform, state);
+  write_report_entry(platform, state, ReportEntry::kStarted);
 
   list_and_select(platform, state);
 
@@ -33,7 +37,8 @@ void run_stages(Platform* platform, std::span<const std::string> args, RunState*
     // The rest of the pass comes with the grid stages.
   }
 
-  if (state->output) state->output->commit();
+  state->output->commit();
+  write_report_entry(platform, state, ReportEntry::kNormalEnding);
   write_closing_banner(platform);
 }
 

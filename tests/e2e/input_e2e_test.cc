@@ -13,7 +13,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// The empty line the run report's end entry writes, then the closing banner.
 const std::string kClosingBanner =
+    "\n"
     " ***************************\n"
     " * Program tallowgate      *\n"
     " * Compile date 2025-08-24 *\n"

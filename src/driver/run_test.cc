@@ -1,0 +1,62 @@
+#include "driver/run.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/fake_platform.h"
+
+namespace tallowgate {
+namespace {
+
+constexpr char kReport[] = "..\\runReport.txt";
+constexpr char kGlbOutput[] = "\\kestrano\\CMC\\glb\\glb_tmp.r2c";
+
+int run_with(FakePlatform* platform, std::vector<std::string> args) { return run(platform, args); }
+
+TEST(Run, ValidCodeEndsNormallyWithBothReportEntries) {
+  FakePlatform platform;
+  platform.files["CMC_reg_TMP_TGL_2_ps10km_2019081112_P024.grib2"] = "";  // not a global file
+  EXPECT_EQ(run_with(&platform, {"glbT"}), 0);
+  EXPECT_EQ(platform.err_lines, std::vector<std::string>{"Normal ending"});
+  EXPECT_EQ(platform.files[kReport],
+            " tallowgate.exe - started       12:30:45  glbT       \n"
+            " tallowgate.exe - normal ending 12:30:45  glbT       \n");
+  EXPECT_EQ(platform.files[kGlbOutput], "");
+  EXPECT_EQ(platform.out_lines.back(), " ***************************");
+}
+
+TEST(Run, FailedReportWriteEndsWithTheErrorLineAndKeepsTheOldOutput) {
+  FakePlatform platform;
+  platform.files[kGlbOutput] = "old frames\n";
+  platform.files[kReport] = "old entry\n";
+  platform.fail_writes_to(kReport);
+  EXPECT_EQ(run_with(&platform, {"glbT"}), 1);
+  EXPECT_EQ(platform.err_lines,
+            std::vector<std::string>{"tallowgate: ..\\runReport.txt: No space left on device"});
+  EXPECT_EQ(platform.files[kGlbOutput], "old frames\n");
+  EXPECT_EQ(platform.files[kReport], "old entry\n");
+}
+
+TEST(Run, OutputThatCannotBeOpenedStopsBeforeTheReport) {
+  const struct {
+    const char* app;
+    const char* path;
+    const char* err;
+  } cases[] = {
+      {"RDPS-TMP-FC", "\\kestrano\\CMC\\regl\\RDPS_tmp.r2c", "tallowgate aborted @ 259"},
+      {"glbT", kGlbOutput, "tallowgate: \\kestrano\\CMC\\glb\\glb_tmp.r2c: No such file or directory"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.app);
+    FakePlatform platform;
+    platform.fail_opens_of(c.path);
+    EXPECT_EQ(run_with(&platform, {c.app}), 1);
+    EXPECT_EQ(platform.err_lines, std::vector<std::string>{c.err});
+    EXPECT_TRUE(platform.files.empty());
+  }
+}
+
+}  // namespace
+}  // namespace tallowgate

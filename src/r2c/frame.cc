@@ -5,6 +5,12 @@
 #include "text/fields.h"
 
 namespace tallowgate {
+namespace {
+
+// Columns of one value in a value row.
+constexpr int kValueWidth = 8;
+
+}  // namespace
 
 void normalise_valid_time(RunState* state) {
   const int first_day = ymd_to_julian_day(state->file_year, state->file_month, state->file_day);
@@ -44,14 +50,15 @@ void write_frame(Platform* platform, RunState* state) {
     const int columns = state->xcount;
     const int rows = state->ycount;
     // One buffer for every row: a row of the national grid is 7.5 kB.
-    line.clear();
-    line.reserve(static_cast<std::size_t>(columns) * 8 + 1);
+    line.assign(static_cast<std::size_t>(columns) * kValueWidth + 1, '\n');
     for (int n = 0; n < rows; ++n) {
       const int j = rule->row_order == RowOrder::kLastRowFirst ? rows - n : n + 1;
       const float* row = grid.row(j);
-      line.clear();
-      for (int k = 0; k < columns; ++k) append_fixed(&line, capped(row[k], rule->cap), 8, rule->decimals);
-      state->output->write_line(line);
+      char* field = line.data();
+      for (int k = 0; k < columns; ++k, field += kValueWidth) {
+        put_fixed(field, capped(row[k], rule->cap), kValueWidth, rule->decimals);
+      }
+      state->output->write(line);
     }
   }
 

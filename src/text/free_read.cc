@@ -1,5 +1,6 @@
 #include "text/free_read.h"
 
+#include <array>
 #include <charconv>
 #include <cstdint>
 #include <limits>
@@ -9,7 +10,13 @@
 namespace tallowgate {
 namespace {
 
-bool is_separator(char c) { return c == ' ' || c == '\t' || c == '\r' || c == ','; }
+constexpr auto kSeparators = [] {
+  std::array<bool, 256> table{};
+  for (unsigned char c : {' ', '\t', '\r', ','}) table[c] = true;
+  return table;
+}();
+
+bool is_separator(char c) { return kSeparators[static_cast<unsigned char>(c)]; }
 
 bool is_digit(char c) { return c >= '0' && c <= '9'; }
 
@@ -84,6 +91,65 @@ DecimalShape decimal_shape(std::string_view s) {
   return shape;
 }
 
+// Powers of ten that a float holds exactly.
+constexpr float kExactPowersOfTen[] = {1e0f, 1e1f, 1e2f, 1e3f, 1e4f, 1e5f, 1e6f, 1e7f, 1e8f, 1e9f, 1e10f};
+
+// The decoder's usual numbers (up to 7 significant digits, a small
+// exponent): the digits and the power of ten are both exact floats, so one
+// float multiplication or division rounds the number correctly. False, with
+// *value untouched, for anything else.
+// Reads from `p` up to the first separator or `end`; returns where it stopped,
+// or null.
+const char* read_short_decimal(const char* p, const char* const end, float* value) {
+  bool negative = false;
+  if (p != end && (*p == '-' || *p == '+')) {
+    negative = *p == '-';
+    ++p;
+  }
+  std::uint32_t digits = 0;
+  int significant = 0;
+  int scale = 0;  // power of ten of the last digit read
+  bool any_digit = false;
+  for (; p != end && is_digit(*p); ++p) {
+    any_digit = true;
+    if (digits == 0 && *p == '0') continue;
+    if (++significant > 8) return nullptr;
+    digits = digits * 10 + static_cast<std::uint32_t>(*p - '0');
+  }
+  if (p != end && *p == '.') {
+    for (++p; p != end && is_digit(*p); ++p) {
+      any_digit = true;
+      --scale;
+      if (digits == 0 && *p == '0') continue;
+      if (++significant > 8) return nullptr;
+      digits = digits * 10 + static_cast<std::uint32_t>(*p - '0');
+    }
+  }
+  if (!any_digit) return nullptr;
+  if (p != end && !is_separator(*p)) {
+    if (*p != 'e' && *p != 'E' && *p != 'd' && *p != 'D') return nullptr;
+    ++p;
+    bool negative_exponent = false;
+    if (p != end && (*p == '-' || *p == '+')) {
+      negative_exponent = *p == '-';
+      ++p;
+    }
+    const char* const first = p;
+    int exponent = 0;
+    for (; p != end && is_digit(*p) && p - first < 3; ++p) exponent = exponent * 10 + (*p - '0');
+    if (p == first || (p != end && !is_separator(*p))) return nullptr;
+    scale += negative_exponent ? -exponent : exponent;
+  }
+  if (digits > (1u << 24)) return nullptr;
+  float result = static_cast<float>(digits);
+  if (digits != 0) {
+    if (scale < -10 || scale > 10) return nullptr;
+    result = scale < 0 ? result / kExactPowersOfTen[-scale] : result * kExactPowersOfTen[scale];
+  }
+  *value = negative ? -result : result;
+  return p;
+}
+
 }  // namespace
 
 bool read_int_field(std::string_view field, int* value) {
@@ -112,6 +178,25 @@ bool read_int_field(std::string_view field, int* value) {
 }
 
 bool read_real_item(std::string_view item, float* value) {
+  float short_value = 0.0f;
+  if (read_short_decimal(item.data(), item.data() + item.size(), &short_value) == item.data() + item.size()) {
+    *value = short_value;
+    return true;
+  }
+  // Other plain decimals go to from_chars as they stand; every other form
+  // takes the checks below.
+  if (!item.empty()) {
+    const char first = item[0];
+    const char second = item.size() > 1 ? item[1] : '0';
+    if (is_digit(first) || first == '.' || (first == '-' && (is_digit(second) || second == '.'))) {
+      float parsed = 0.0f;
+      const auto [end, ec] = std::from_chars(item.data(), item.data() + item.size(), parsed);
+      if (ec == std::errc() && end == item.data() + item.size()) {
+        *value = parsed;
+        return true;
+      }
+    }
+  }
   bool negative = false;
   std::string_view unsigned_part = item;
   if (!unsigned_part.empty() && (unsigned_part[0] == '+' || unsigned_part[0] == '-')) {
@@ -155,6 +240,18 @@ bool read_real_item(std::string_view item, float* value) {
   }
   *value = parsed;
   return true;
+}
+
+ItemRead read_first_real(std::string_view line, float* value) {
+  const char* p = line.data();
+  const char* const end = p + line.size();
+  while (p != end && is_separator(*p)) ++p;
+  if (p == end) return ItemRead::kNone;
+  if (read_short_decimal(p, end, value) != nullptr) return ItemRead::kRead;
+  std::string_view rest(p, static_cast<std::size_t>(end - p));
+  std::string_view item;
+  next_item(&rest, &item);
+  return read_real_item(item, value) ? ItemRead::kRead : ItemRead::kUnreadable;
 }
 
 bool next_item(std::string_view* rest, std::string_view* item) {

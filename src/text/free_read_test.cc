@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <charconv>
 #include <cmath>
+#include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <limits>
 #include <string>
@@ -60,6 +63,27 @@ TEST(ReadRealItem, ReadsTheDecoderNumberForms) {
     float value = -1.0f;
     ASSERT_TRUE(read_real_item(c.item, &value));
     EXPECT_EQ(value, c.want);
+  }
+}
+
+TEST(ReadRealItem, AgreesWithCorrectRoundingOnDecoderOutput) {
+  // Numbers as the decoder prints them, and longer ones, across many
+  // magnitudes: every one must read as the correctly rounded float.
+  std::uint32_t seed = 7;
+  char text[64];
+  for (int n = 0; n < 200000; ++n) {
+    seed = seed * 1664525u + 1013904223u;
+    float bits_value;
+    const std::uint32_t bits = (seed & 0x807fffffu) | ((((seed >> 23) % 90) + 90) << 23);  // about 1e-11 to 1e15
+    std::memcpy(&bits_value, &bits, sizeof bits);
+    const int precision = 3 + static_cast<int>(seed % 7);
+    std::snprintf(text, sizeof text, "%.*g", precision, static_cast<double>(bits_value));
+    float want = 0.0f;
+    const char* end = text + std::strlen(text);
+    ASSERT_EQ(std::from_chars(text, end, want).ec, std::errc()) << text;
+    float got = -1.0f;
+    ASSERT_TRUE(read_real_item(text, &got)) << text;
+    ASSERT_EQ(got, want) << text;
   }
 }
 

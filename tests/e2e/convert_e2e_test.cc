@@ -34,7 +34,11 @@ std::string int5(int value) {
   return std::string(5 - digits.size(), ' ') + digits;
 }
 
-std::string two(int value) { return (value < 10 ? "0" : "") + std::to_string(value); }
+std::string two(int value) {
+  std::string digits = std::to_string(value);
+  if (digits.size() < 2) digits.insert(digits.begin(), '0');
+  return digits;
+}
 
 // A dump of the decoder's layout: the counts, then one value per line.
 std::string dump_text(int columns, int rows, const std::vector<std::string>& values) {

@@ -227,6 +227,31 @@ TEST_F(ConvertE2e, AnIncompleteFirstDumpFixesTheHeaderButWritesNoFrame) {
   EXPECT_FALSE(E2eTree::exists(tree_.in_work("temp_20250824006.txt")));
 }
 
+TEST_F(ConvertE2e, ADumpLargerThanTheReadBufferIsReadWhole) {
+  tree_.install_decoder();
+  constexpr int kColumns = 1000, kRows = 300;
+  std::vector<std::string> values;
+  std::string rows_north_first;
+  for (int j = 0; j < kRows; ++j) {
+    std::string row;
+    for (int k = 0; k < kColumns; ++k) {
+      const int eighths = (j * kColumns + k) % 800;  // 0 to 99.875, exact in a float
+      char value[16];
+      std::snprintf(value, sizeof value, "%g", eighths / 8.0);
+      values.push_back(value);
+      std::snprintf(value, sizeof value, "%8.4f", eighths / 8.0 > 99.0 ? 99.0 : eighths / 8.0);
+      row += value;
+    }
+    rows_north_first = row + "\n" + rows_north_first;
+  }
+  add("CMC_reg_APCP_SFC_0_ps10km_2025082400_P006.grib2", dump_text(kColumns, kRows, values));
+
+  const RunResult r = tree_.run({"regP"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(split_r2c(r2c("kestrano/CMC/regl/regl_apcp.r2c")).after_header,
+            frame_line(1, 2025, 8, 24, 6) + rows_north_first + "EndFrame\n");
+}
+
 TEST_F(ConvertE2e, AStaleDumpIsNeverReadAsTheFilesGrid) {
   tree_.install_decoder();
   const std::string f1 = "CMC_reg_APCP_SFC_0_ps10km_2025082400_P006.grib2";

@@ -1,6 +1,7 @@
 #include "driver/run.h"
 
 #include "driver/command_line.h"
+#include "driver/file_pass.h"
 #include "driver/run_date.h"
 #include "driver/run_report.h"
 #include "driver/run_state.h"
@@ -34,7 +35,7 @@ void run_stages(Platform* platform, std::span<const std::string> args, RunState*
   state->first_frame = true;
   for (state->file_index = 1; state->file_index <= state->file_count; ++state->file_index) {
     extract_file_time(platform, state);
-    // The rest of the pass comes with the grid stages.
+    convert_file(platform, state);
   }
 
   state->output->commit();

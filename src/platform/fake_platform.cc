@@ -7,11 +7,17 @@ class FakeReader : public TextReader {
  public:
   explicit FakeReader(std::string contents) : contents_(std::move(contents)) {}
   bool read_line(std::string* line) override {
+    std::string_view view;
+    if (!read_line_view(&view)) return false;
+    line->assign(view);
+    return true;
+  }
+  bool read_line_view(std::string_view* line) override {
     if (position_ >= contents_.size()) return false;
     std::size_t end = contents_.find('\n', position_);
     if (end == std::string::npos) end = contents_.size();
-    line->assign(contents_, position_, end - position_);
-    if (!line->empty() && line->back() == '\r') line->pop_back();
+    *line = std::string_view(contents_).substr(position_, end - position_);
+    if (!line->empty() && line->back() == '\r') line->remove_suffix(1);
     position_ = end + 1;
     return true;
   }

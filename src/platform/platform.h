@@ -27,6 +27,9 @@ class TextReader {
   // Reads the next line into *line without its line end ("\n" or "\r\n").
   // Returns false at the end of the file or on a read error.
   virtual bool read_line(std::string* line) = 0;
+  // Reads the next line as read_line does, without copying it: *line views
+  // the reader's own buffer and stays valid until the next read or rewind.
+  virtual bool read_line_view(std::string_view* line) = 0;
   // Goes back to the first line; false when the file cannot be re-read.
   virtual bool rewind() = 0;
 };

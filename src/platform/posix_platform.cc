@@ -88,6 +88,23 @@ class FdReader : public TextReader {
     }
   }
 
+  bool read_line_view(std::string_view* line) override {
+    const char* begin = buffer_.data() + start_;
+    const void* newline = std::memchr(begin, '\n', end_ - start_);
+    if (newline != nullptr) {
+      // The usual case: the whole line lies in the buffer.
+      const std::size_t n = static_cast<std::size_t>(static_cast<const char*>(newline) - begin);
+      *line = std::string_view(begin, n);
+      start_ += n + 1;
+      if (!line->empty() && line->back() == '\r') line->remove_suffix(1);
+      return true;
+    }
+    // The line runs past the buffer's end, or the buffer is used up.
+    if (!read_line(&carried_)) return false;
+    *line = carried_;
+    return true;
+  }
+
   bool rewind() override {
     start_ = end_ = 0;
     failed_ = false;
@@ -118,6 +135,8 @@ class FdReader : public TextReader {
   std::string buffer_;
   std::size_t start_ = 0, end_ = 0;
   bool failed_ = false;
+  // A line that ran past the buffer's end, for read_line_view.
+  std::string carried_;
 };
 
 class FdWriter : public TextWriter {

@@ -23,6 +23,10 @@ void append_stars(std::string* out, int width) {
   if (width > 0) out->append(static_cast<std::size_t>(width), '*');
 }
 
+void put_stars(char* field, int width) {
+  for (int i = 0; i < width; ++i) field[i] = '*';
+}
+
 void append_blanks(std::string* out, int count) {
   if (count > 0) out->append(static_cast<std::size_t>(count), ' ');
 }
@@ -46,34 +50,53 @@ void append_int(std::string* out, long long value, int width, int min_digits) {
   out->append(digits, static_cast<std::size_t>(n));
 }
 
-void append_fixed(std::string* out, float value, int width, int decimals) {
-  if (!std::isfinite(value) || decimals < 0 || decimals > 9) return append_stars(out, width);
+void put_fixed(char* field, float value, int width, int decimals) {
+  if (width <= 0) return;
+  if (!std::isfinite(value) || decimals < 0 || decimals > 9) return put_stars(field, width);
   // A float has 24 significant bits and 10^9 needs 21 more for its odd part:
   // the product is exact in a double, so rounding it to an integer (ties to
   // even under the default rounding mode) rounds the float's exact value.
-  const double scaled = std::nearbyint(static_cast<double>(value) * kPowersOfTen[decimals]);
-  if (std::fabs(scaled) >= 1e18) return append_stars(out, width);
+  const double scaled = std::fabs(static_cast<double>(value) * kPowersOfTen[decimals]);
+  if (scaled >= 1e18) return put_stars(field, width);
+  // Below 2^52, adding and taking away 2^52 rounds to an integer, ties to
+  // even, without a library call.
+  constexpr double kTwo52 = 4503599627370496.0;
+  const double rounded = scaled < kTwo52 ? (scaled + kTwo52) - kTwo52 : std::nearbyint(scaled);
   const bool negative = value < 0;
-  const auto magnitude = static_cast<std::uint64_t>(std::fabs(scaled));
-  char digits[24];
-  const int n = to_digits(magnitude, digits);
-  // Digits before the point: what is left of the scaled integer beyond the decimals.
-  const int whole = n > decimals ? n - decimals : 0;
-  const int point = decimals > 0 ? 1 : 0;
-  const int fraction_length = decimals;
-  int length = (negative ? 1 : 0) + whole + point + fraction_length;
-  const bool leading_zero = whole == 0 && length + 1 <= width;
-  if (leading_zero) ++length;
-  if (length > width) return append_stars(out, width);
-  append_blanks(out, width - length);
-  if (negative) out->push_back('-');
-  if (leading_zero) out->push_back('0');
-  out->append(digits, static_cast<std::size_t>(whole));
-  if (point) out->push_back('.');
-  // Zeros between the point and the first digit of a value below 1.
-  const int fraction_digits = n - whole;
-  out->append(static_cast<std::size_t>(fraction_length - fraction_digits), '0');
-  out->append(digits + whole, static_cast<std::size_t>(fraction_digits));
+  auto magnitude = static_cast<std::uint64_t>(rounded);
+
+  // Built from the right: decimals, point, whole digits, sign.
+  char* const end = field + width;
+  char* p = end;
+  const auto put = [&p, field](char c) {
+    if (p == field) return false;
+    *--p = c;
+    return true;
+  };
+  for (int i = 0; i < decimals; ++i) {
+    if (!put(static_cast<char>('0' + magnitude % 10))) return put_stars(field, width);
+    magnitude /= 10;
+  }
+  if (decimals > 0 && !put('.')) return put_stars(field, width);
+  const bool has_whole = magnitude != 0 || decimals == 0;
+  if (has_whole) {
+    do {
+      if (!put(static_cast<char>('0' + magnitude % 10))) return put_stars(field, width);
+      magnitude /= 10;
+    } while (magnitude != 0);
+  }
+  // The 0 before the point of a value below 1, when there is room for it
+  // beside the sign.
+  if (!has_whole && p - field >= (negative ? 2 : 1)) *--p = '0';
+  if (negative && !put('-')) return put_stars(field, width);
+  while (p != field) *--p = ' ';
+}
+
+void append_fixed(std::string* out, float value, int width, int decimals) {
+  if (width <= 0) return;
+  const std::size_t at = out->size();
+  out->resize(at + static_cast<std::size_t>(width));
+  put_fixed(out->data() + at, value, width, decimals);
 }
 
 void append_left(std::string* out, std::string_view text, std::size_t width) {

@@ -24,6 +24,10 @@ void append_int(std::string* out, long long value, int width, int min_digits = 1
 // fill the field with '*'.
 void append_fixed(std::string* out, float value, int width, int decimals);
 
+// Writes the field append_fixed appends into the `width` characters at
+// `field`, for rows laid out in place.
+void put_fixed(char* field, float value, int width, int decimals);
+
 // Appends `text` left-aligned in `width` columns, blank padded or cut.
 void append_left(std::string* out, std::string_view text, std::size_t width);
 

@@ -1,0 +1,34 @@
+#include "driver/file_pass.h"
+
+#include <string>
+
+#include "grid/decoder.h"
+#include "grid/dump_reader.h"
+#include "r2c/frame.h"
+#include "r2c/header.h"
+#include "text/fields.h"
+
+namespace tallowgate {
+
+void convert_file(Platform* platform, RunState* state) {
+  const Text<20> dump = dump_name(state->file_year, state->file_month, state->file_day, state->file_hour);
+  if (run_decoder(platform, *state, dump)) {
+    const DumpOutcome outcome = read_dump(dump, platform, state);
+    if (outcome != DumpOutcome::kBad) {
+      if (state->first_frame) {
+        write_r2c_header(platform, state);
+        state->first_frame = false;
+      }
+      if (outcome == DumpOutcome::kComplete) {
+        write_frame(platform, state);
+      } else {
+        std::string line;
+        FreeLine(&line).text("error");
+        platform->write_out(line);
+      }
+    }
+  }
+  write_end_frame(state);
+}
+
+}  // namespace tallowgate

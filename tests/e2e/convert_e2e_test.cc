@@ -1,0 +1,348 @@
+// Whole product directories converted by the real program with the copying
+// test decoder: console, error stream, exit status, r2c file and the files
+// left in the working directory, byte for byte.
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <string>
+#include <vector>
+
+#include "e2e_tree.h"
+
+namespace tallowgate::e2e {
+namespace {
+
+const std::string kStars = " " + std::string(54, '*') + "\n";
+const std::string kHeaderInfo = "    Info:   runtime    12:30:45\n    Info:   rundate  2025-08-24\n";
+const std::string kDecoderSays = "1:0:d=2025082400\n";
+const std::string kEndHeader = ":EndHeader          \n";
+const std::string kClosing =
+    "\n ***************************\n * Program tallowgate      *\n * Compile date 2025-08-24 *\n"
+    " ***************************\n";
+
+std::string padded(const std::string& text, std::size_t width) {
+  return text.size() >= width ? text.substr(0, width) : text + std::string(width - text.size(), ' ');
+}
+
+std::string int12(long long value) {
+  const std::string digits = std::to_string(value);
+  return std::string(12 - digits.size(), ' ') + digits;
+}
+
+std::string int5(int value) {
+  const std::string digits = std::to_string(value);
+  return std::string(5 - digits.size(), ' ') + digits;
+}
+
+std::string two(int value) {
+  std::string digits = std::to_string(value);
+  if (digits.size() < 2) digits.insert(digits.begin(), '0');
+  return digits;
+}
+
+// A dump of the decoder's layout: the counts, then one value per line.
+std::string dump_text(int columns, int rows, const std::vector<std::string>& values) {
+  std::string text = std::to_string(columns) + " " + std::to_string(rows) + "\n";
+  for (const std::string& v : values) text += v + "\n";
+  return text;
+}
+
+std::string dump_name(int year, int month, int day, int hour) {
+  char hhh[4];
+  std::snprintf(hhh, sizeof hhh, "%03d", hour);
+  return "temp_" + std::to_string(year) + two(month) + two(day) + hhh + ".txt";
+}
+
+// The console of one file's announce and decoder run.
+std::string announce(int index, int count, int year, int month, int day, int hour, const std::string& file,
+                     bool decoder_speaks = true) {
+  std::string text = kStars + "Processing file #" + int5(index) + "/" + int5(count) + "  " +
+                     std::to_string(year) + " " + two(month) + " " + two(day) + " " + two(hour) + "Z\n";
+  const std::string dump = dump_name(year, month, day, hour);
+  text += " wgrib2                 \n  -text\n " + dump + "\n" + " " + int12(index) + "\n " + padded(file, 72) + "\n";
+  text += " " + padded("wgrib2  -text  " + dump + "  " + file, 116) + "\n";
+  if (decoder_speaks) text += kDecoderSays;
+  return text;
+}
+
+std::string counts(int x, int y) { return " xcount= " + int12(x) + "  ycount= " + int12(y) + "\n"; }
+
+std::string frame_line(int number, int year, int month, int day, int hour) {
+  return ":frame" + int5(number) + int5(number) + "     \"" + std::to_string(year) + "/" + two(month) + "/" +
+         two(day) + "  " + two(hour) + ":00\"\n";
+}
+
+std::string finished(int index) { return " Finished writing frame" + int12(index) + "\n"; }
+
+// The console from the first file's line of asterisks to the end.
+std::string from_first_file(const std::string& out) {
+  const std::size_t at = out.find(kStars);
+  return at == std::string::npos ? "(no file pass)\n" + out : out.substr(at);
+}
+
+// What the r2c file holds before its header, and after it.
+struct R2cParts {
+  std::string before_header;
+  bool has_header = false;
+  std::string after_header;
+};
+
+R2cParts split_r2c(const std::string& r2c) {
+  R2cParts parts;
+  const std::size_t start = r2c.find(std::string(40, '#') + "\n");
+  const std::size_t end = r2c.find(kEndHeader);
+  if (start == std::string::npos || end == std::string::npos) {
+    parts.before_header = r2c;
+    return parts;
+  }
+  parts.before_header = r2c.substr(0, start);
+  parts.has_header = true;
+  parts.after_header = r2c.substr(end + kEndHeader.size());
+  return parts;
+}
+
+class ConvertE2e : public ::testing::Test {
+ protected:
+  ConvertE2e() {
+    tree_.make_dir(tree_.in_drive("kestrano/CMC/regl"));
+    tree_.make_dir(tree_.in_drive("kestrano/CMC/CaPA"));
+    tree_.make_dir(tree_.in_drive("kestrano/CMC/RDPA"));
+    tree_.set_env("PATH", "/usr/bin:/bin");
+  }
+  void add(const std::string& name, const std::string& contents) { tree_.write_file(tree_.in_work(name), contents); }
+  std::string r2c(const std::string& relative) { return E2eTree::read_file(tree_.in_drive(relative)); }
+
+  E2eTree tree_;
+};
+
+TEST_F(ConvertE2e, TemperatureDirectoryWithHoursCarriedIntoTheDate) {
+  tree_.install_decoder();
+  const std::string leap = "CMC_reg_TMP_TGL_2_ps10km_2024022800_P024.grib2";
+  const std::string new_year = "CMC_reg_TMP_TGL_2_ps10km_2024123100_P024.grib2";
+  const std::string month_end = "CMC_reg_TMP_TGL_2_ps10km_2025083100_P030.grib2";
+  // Rows 1 (south) to 3 (north); a second grid after the first, trailing text.
+  add(leap, dump_text(2, 3, {"288.1", "273.15", "400", "400.004", "9.999e+20 trailing text", "NaN"}) +
+                dump_text(2, 3, {"1", "2", "3", "4", "5", "6"}));
+  add(new_year, dump_text(2, 3, {"-100", "-40.5", "1d2", "-1.004", "INF", "-0.001"}));
+  add(month_end, dump_text(2, 3, {"0", "0", "0", "0", "0", "0"}));
+  add("CMC_reg_APCP_SFC_0_ps10km_2025083100_P030.grib2", "not this product");
+
+  const RunResult r = tree_.run({"regT"});
+  EXPECT_EQ(r.err, "Normal ending\n");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(from_first_file(r.out),
+            announce(1, 3, 2024, 2, 28, 24, leap) + counts(2, 3) + kHeaderInfo + frame_line(1, 2024, 2, 29, 0) +
+                finished(1) + announce(2, 3, 2024, 12, 31, 24, new_year) + counts(2, 3) +
+                frame_line(2, 2025, 1, 1, 0) + finished(2) + announce(3, 3, 2025, 8, 31, 30, month_end) +
+                counts(2, 3) + frame_line(3, 2025, 9, 1, 6) + finished(3) + kClosing);
+  const R2cParts parts = split_r2c(r2c("kestrano/CMC/regl/regl_tmp.r2c"));
+  EXPECT_EQ(parts.before_header, "");
+  ASSERT_TRUE(parts.has_header);
+  EXPECT_EQ(parts.after_header, frame_line(1, 2024, 2, 29, 0) +
+                                    "  400.00  400.00\n"
+                                    "  400.00  400.00\n"
+                                    "  288.10  273.15\n"
+                                    "EndFrame\n" +
+                                    frame_line(2, 2025, 1, 1, 0) +
+                                    "  400.00   -0.00\n"
+                                    "  100.00   -1.00\n"
+                                    " -100.00  -40.50\n"
+                                    "EndFrame\n" +
+                                    frame_line(3, 2025, 9, 1, 6) +
+                                    "    0.00    0.00\n"
+                                    "    0.00    0.00\n"
+                                    "    0.00    0.00\n"
+                                    "EndFrame\n");
+  for (const std::string& name : E2eTree::list(tree_.work())) {
+    EXPECT_EQ(name.rfind("temp_", 0), std::string::npos) << name << ": every good dump is deleted";
+  }
+}
+
+TEST_F(ConvertE2e, PrecipitationFramesAreNumberedWithoutGapsAroundABadDump) {
+  tree_.install_decoder();
+  const std::string f1 = "CMC_reg_APCP_SFC_0_ps10km_2025082400_P006.grib2";
+  const std::string f2 = "CMC_reg_APCP_SFC_0_ps10km_2025082400_P012.grib2";
+  const std::string f3 = "CMC_reg_APCP_SFC_0_ps10km_2025082400_P018.grib2";
+  add(f1, dump_text(3, 2, {"0.25", "99", "99.5", "9.999e+20", "nan", "-100"}));
+  add(f2, "0 0\n");
+  add(f3, dump_text(3, 2, {"98.5", "0", "-99.99", "1.5E-3", "0.00005", "0.00015"}));
+
+  const RunResult r = tree_.run({"regP"});
+  EXPECT_EQ(r.err, "Normal ending\n");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(from_first_file(r.out),
+            announce(1, 3, 2025, 8, 24, 6, f1) + counts(3, 2) + kHeaderInfo + frame_line(1, 2025, 8, 24, 6) +
+                finished(1) + announce(2, 3, 2025, 8, 24, 12, f2) + counts(0, 0) +
+                " Found bad frame in temp_20250824012.txt\n" + announce(3, 3, 2025, 8, 24, 18, f3) +
+                counts(3, 2) + frame_line(3, 2025, 8, 24, 18) + finished(3) + kClosing);
+  const R2cParts parts = split_r2c(r2c("kestrano/CMC/regl/regl_apcp.r2c"));
+  EXPECT_EQ(parts.before_header, "");
+  EXPECT_EQ(parts.after_header, frame_line(1, 2025, 8, 24, 6) +
+                                    " 99.0000 99.0000********\n"
+                                    "  0.2500 99.0000 99.0000\n"
+                                    "EndFrame\n"
+                                    "EndFrame\n" +
+                                    frame_line(2, 2025, 8, 24, 18) +
+                                    "  0.0015  0.0000  0.0002\n"
+                                    " 98.5000  0.0000-99.9900\n"
+                                    "EndFrame\n");
+  EXPECT_EQ(E2eTree::read_file(tree_.in_work("temp_20250824012.txt")), "0 0\n") << "the bad dump stays";
+}
+
+TEST_F(ConvertE2e, Capa10WritesItsHeaderInTheSecondPassAndKeepsDumpRowOrder) {
+  tree_.install_decoder();
+  add("2025082406_capa10.grib2", "#empty-dump\n");
+  add("2025082412_capa10.grib2", dump_text(2, 2, {"1", "2", "3", "4"}));
+
+  const RunResult r = tree_.run({"capa10"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(from_first_file(r.out),
+            announce(1, 2, 2025, 8, 24, 6, "2025082406_capa10.grib2") + counts(0, 0) +
+                " Found bad frame in temp_20250824006.txt\n" +
+                announce(2, 2, 2025, 8, 24, 12, "2025082412_capa10.grib2") + counts(2, 2) + kHeaderInfo +
+                frame_line(2, 2025, 8, 24, 12) + finished(2) + kClosing);
+  const R2cParts parts = split_r2c(r2c("kestrano/CMC/CaPA/20250824_capa.r2c"));
+  EXPECT_EQ(parts.before_header, "EndFrame\n");
+  EXPECT_EQ(parts.after_header, frame_line(1, 2025, 8, 24, 12) + "  1.0000  2.0000\n  3.0000  4.0000\nEndFrame\n");
+  EXPECT_EQ(E2eTree::read_file(tree_.in_work("temp_20250824006.txt")), "");
+}
+
+TEST_F(ConvertE2e, AnIncompleteFirstDumpFixesTheHeaderButWritesNoFrame) {
+  tree_.install_decoder();
+  const std::string f1 = "CMC_reg_APCP_SFC_0_ps10km_2025082400_P006.grib2";
+  const std::string f2 = "CMC_reg_APCP_SFC_0_ps10km_2025082400_P012.grib2";
+  add(f1, dump_text(2, 2, {"1", "2"}));
+  add(f2, dump_text(2, 2, {"5", "6", "7", "8"}));
+
+  const RunResult r = tree_.run({"regP"});  // the pause resumes at the end of input
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(from_first_file(r.out),
+            announce(1, 2, 2025, 8, 24, 6, f1) + counts(2, 2) + " Error: temp_20250824006.txt incomplete\n" +
+                " PAUSE 88888\n" + kHeaderInfo + " error\n" + announce(2, 2, 2025, 8, 24, 12, f2) +
+                counts(2, 2) + frame_line(2, 2025, 8, 24, 12) + finished(2) + kClosing);
+  const R2cParts parts = split_r2c(r2c("kestrano/CMC/regl/regl_apcp.r2c"));
+  EXPECT_EQ(parts.before_header, "");
+  EXPECT_EQ(parts.after_header,
+            "EndFrame\n" + frame_line(1, 2025, 8, 24, 12) + "  7.0000  8.0000\n  5.0000  6.0000\nEndFrame\n");
+  EXPECT_FALSE(E2eTree::exists(tree_.in_work("temp_20250824006.txt")));
+}
+
+TEST_F(ConvertE2e, ADumpLargerThanTheReadBufferIsReadWhole) {
+  tree_.install_decoder();
+  constexpr int kColumns = 1000, kRows = 300;
+  std::vector<std::string> values;
+  std::string rows_north_first;
+  for (int j = 0; j < kRows; ++j) {
+    std::string row;
+    for (int k = 0; k < kColumns; ++k) {
+      const int eighths = (j * kColumns + k) % 800;  // 0 to 99.875, exact in a float
+      char value[16];
+      std::snprintf(value, sizeof value, "%g", eighths / 8.0);
+      values.push_back(value);
+      std::snprintf(value, sizeof value, "%8.4f", eighths / 8.0 > 99.0 ? 99.0 : eighths / 8.0);
+      row += value;
+    }
+    rows_north_first = row + "\n" + rows_north_first;
+  }
+  add("CMC_reg_APCP_SFC_0_ps10km_2025082400_P006.grib2", dump_text(kColumns, kRows, values));
+
+  const RunResult r = tree_.run({"regP"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(split_r2c(r2c("kestrano/CMC/regl/regl_apcp.r2c")).after_header,
+            frame_line(1, 2025, 8, 24, 6) + rows_north_first + "EndFrame\n");
+}
+
+TEST_F(ConvertE2e, AStaleDumpIsNeverReadAsTheFilesGrid) {
+  tree_.install_decoder();
+  const std::string f1 = "CMC_reg_APCP_SFC_0_ps10km_2025082400_P006.grib2";
+  add(f1, "#no-dump\n");
+  add("temp_20250824006.txt", dump_text(1, 1, {"5"}));
+
+  const RunResult r = tree_.run({"regP"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(from_first_file(r.out), announce(1, 1, 2025, 8, 24, 6, f1, false) + counts(0, 0) +
+                                        " Found bad frame in temp_20250824006.txt\n" + kClosing);
+  EXPECT_EQ(r2c("kestrano/CMC/regl/regl_apcp.r2c"), "EndFrame\n");
+  EXPECT_EQ(E2eTree::read_file(tree_.in_work("temp_20250824006.txt")), "");
+}
+
+TEST_F(ConvertE2e, AGridOfAnotherSizeIsRefusedAndTheRunGoesOn) {
+  tree_.install_decoder();
+  const std::string f1 = "CMC_reg_APCP_SFC_0_ps10km_2025082400_P006.grib2";
+  const std::string f2 = "CMC_reg_APCP_SFC_0_ps10km_2025082400_P012.grib2";
+  const std::string f3 = "CMC_reg_APCP_SFC_0_ps10km_2025082400_P018.grib2";
+  add(f1, dump_text(1, 2, {"1", "2"}));
+  add(f2, dump_text(2, 2, {"1", "2", "3", "4"}));
+  add(f3, dump_text(1, 2, {"3", "4"}));
+
+  const RunResult r = tree_.run({"regP"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(from_first_file(r.out),
+            announce(1, 3, 2025, 8, 24, 6, f1) + counts(1, 2) + kHeaderInfo + frame_line(1, 2025, 8, 24, 6) +
+                finished(1) + announce(2, 3, 2025, 8, 24, 12, f2) + counts(2, 2) +
+                " Error: grid differs from the first grid of this run\n" +
+                " Found bad frame in temp_20250824012.txt\n" + announce(3, 3, 2025, 8, 24, 18, f3) +
+                counts(1, 2) + frame_line(3, 2025, 8, 24, 18) + finished(3) + kClosing);
+  EXPECT_EQ(split_r2c(r2c("kestrano/CMC/regl/regl_apcp.r2c")).after_header,
+            frame_line(1, 2025, 8, 24, 6) + "  2.0000\n  1.0000\nEndFrame\nEndFrame\n" +
+                frame_line(2, 2025, 8, 24, 18) + "  4.0000\n  3.0000\nEndFrame\n");
+  EXPECT_TRUE(E2eTree::exists(tree_.in_work("temp_20250824012.txt")));
+}
+
+TEST_F(ConvertE2e, AMissingDecoderIsReportedAndEveryFileEndsItsStep) {
+  const std::string f1 = "CMC_reg_APCP_SFC_0_ps10km_2025082400_P006.grib2";
+  add(f1, dump_text(1, 1, {"1"}));
+
+  const RunResult r = tree_.run({"regP"});
+  EXPECT_EQ(r.err,
+            "tallowgate: cannot start the decoder wgrib2: not found in the working directory or on PATH\n"
+            "Normal ending\n");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(from_first_file(r.out), announce(1, 1, 2025, 8, 24, 6, f1, false) + counts(0, 0) +
+                                        " Found bad frame in temp_20250824006.txt\n" + kClosing);
+  EXPECT_EQ(r2c("kestrano/CMC/regl/regl_apcp.r2c"), "EndFrame\n");
+}
+
+TEST_F(ConvertE2e, AFileNameWithShellCharactersIsOnlyAName) {
+  tree_.install_decoder();
+  const std::string name = "20250824_12;touch pwned;$(touch pwned2)`touch pwned3`.grib2";
+  add(name, dump_text(1, 1, {"2.5"}));
+
+  const RunResult r = tree_.run({"RDPA"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_NE(from_first_file(r.out).find(announce(1, 1, 2025, 8, 24, 12, name)), std::string::npos) << r.out;
+  EXPECT_EQ(split_r2c(r2c("kestrano/CMC/RDPA/20250801_RDPA.r2c")).after_header,
+            frame_line(1, 2025, 8, 24, 12) + "  2.5000\nEndFrame\n");
+  for (const char* planted : {"pwned", "pwned2", "pwned3"}) {
+    EXPECT_FALSE(E2eTree::exists(tree_.in_work(planted))) << planted;
+  }
+}
+
+TEST_F(ConvertE2e, AFileNameTooLongForTheDecoderCommandEndsTheRun) {
+  tree_.install_decoder();
+  const std::string name = "20250824_12" + std::string(63, 'x') + ".grib2";  // 80 characters
+  add(name, dump_text(1, 1, {"2.5"}));
+
+  const RunResult r = tree_.run({"RDPA"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err.rfind("tallowgate: ", 0), 0u) << r.err;
+  EXPECT_NE(r.err.find(name), std::string::npos) << r.err;
+  EXPECT_EQ(r.err.find("Normal ending"), std::string::npos);
+}
+
+TEST_F(ConvertE2e, InterruptAtAPauseLeavesTheTargetAsItWas) {
+  tree_.install_decoder();
+  tree_.write_file(tree_.in_drive("kestrano/CMC/regl/regl_apcp.r2c"), "last run\n");
+  add("CMC_reg_APCP_SFC_0_ps10km_2025082400_P006.grib2", dump_text(2, 2, {"1"}));
+
+  for (int signal_number : {SIGINT, SIGTERM}) {
+    SCOPED_TRACE(signal_number);
+    const RunResult r = tree_.run_and_signal_at({"regP"}, "PAUSE 88888", signal_number);
+    EXPECT_EQ(r.status, 128 + signal_number);
+    EXPECT_EQ(r2c("kestrano/CMC/regl/regl_apcp.r2c"), "last run\n");
+    EXPECT_EQ(E2eTree::list(tree_.in_drive("kestrano/CMC/regl")), std::vector<std::string>{"regl_apcp.r2c"});
+  }
+}
+
+}  // namespace
+}  // namespace tallowgate::e2e

@@ -27,7 +27,7 @@ using HandlePtr = std::unique_ptr<codes_handle, HandleDeleter>;
 void write_usage(std::FILE* err) {
   std::fputs(
       "usage: wgrib2 -text DUMP FILE\n"
-      "  writes every field of the GRIB2 file FILE to the text file DUMP: a line \"nx ny\",\n"
+      "  writes every field of the GRIB2 file FILE to the text file DUMP: a line \"ni nj\",\n"
       "  then one value a line, west to east and south to north\n",
       err);
 }

@@ -35,7 +35,7 @@ int MessageScanner::next_byte() {
   }
   int c = std::getc(file_);
   if (c == EOF) {
-    if (std::ferror(file_)) fail(position_, std::strerror(errno));
+    if (std::ferror(file_)) fail_to_read();
     return EOF;
   }
   ++position_;
@@ -45,6 +45,10 @@ int MessageScanner::next_byte() {
 void MessageScanner::put_back(const unsigned char* bytes, int count) {
   for (int i = count - 1; i >= 0; --i) pending_[pending_count_++] = bytes[i];
   position_ -= static_cast<std::uint64_t>(count);
+}
+
+void MessageScanner::fail_to_read() const {
+  throw DecoderFatal{"cannot read " + name_ + ": " + std::strerror(errno)};
 }
 
 void MessageScanner::fail(std::uint64_t offset, const std::string& what) const {
@@ -98,7 +102,7 @@ bool MessageScanner::next(GribMessage* message) {
       std::size_t got = std::fread(bytes.data() + have, 1, piece, file_);
       position_ += got;
       if (got < piece) {
-        if (std::ferror(file_)) fail(start, std::strerror(errno));
+        if (std::ferror(file_)) fail_to_read();
         fail(start, "file ends after " + std::to_string(have + got) + " of its " +
                         std::to_string(length) + " bytes");
       }

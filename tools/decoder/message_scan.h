@@ -37,6 +37,7 @@ class MessageScanner {
   int next_byte();
   void put_back(const unsigned char* bytes, int count);
   [[noreturn]] void fail(std::uint64_t offset, const std::string& what) const;
+  [[noreturn]] void fail_to_read() const;
 
   std::FILE* file_;
   std::string name_;

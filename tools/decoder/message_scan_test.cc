@@ -133,6 +133,20 @@ TEST(MessageScanner, StopsAtBrokenMessages) {
   }
 }
 
+TEST(MessageScanner, ReportsAFileItCannotRead) {
+  std::FILE* directory = std::fopen("/", "rb");  // opens, but reading fails
+  ASSERT_NE(directory, nullptr);
+  MessageScanner scanner(directory, "/", [](std::string_view) {});
+  GribMessage message;
+  try {
+    scanner.next(&message);
+    ADD_FAILURE() << "read";
+  } catch (const DecoderFatal& fatal) {
+    EXPECT_EQ(fatal.what, "cannot read /: Is a directory");
+  }
+  std::fclose(directory);
+}
+
 TEST(CountFields, CountsTheFieldsOfAMessage) {
   const Bytes one = make_message(TestGrid{});
   const Bytes two = join_fields(one, make_message(TestGrid{.values = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1}}));

@@ -42,13 +42,17 @@ void decode_message(const std::string& file_name, int number, GribMessage* messa
 
   std::uint64_t dump_start = dump->length();
   try {
+    // ecCodes hands the fields out one call at a time and ends each message with a null handle.
     void* data = message->bytes.data();
     std::size_t left = message->bytes.size();
-    for (int m = 1;; ++m) {
+    for (int m = 1; m <= fields + 1; ++m) {
       int error = CODES_SUCCESS;
       HandlePtr handle(codes_grib_handle_new_from_multi_message(nullptr, &data, &left, &error));
+      if (m > fields) {
+        if (handle != nullptr) throw DecoderFatal{place + ": ecCodes finds more fields than it holds"};
+        break;
+      }
       if (handle == nullptr) {
-        if (error == CODES_SUCCESS && m > 1) break;
         throw DecoderFatal{place + ": ecCodes cannot read field " + std::to_string(m) + ": " +
                            codes_get_error_message(error)};
       }

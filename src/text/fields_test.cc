@@ -2,7 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdio>
+#include <cstring>
 #include <limits>
+#include <random>
 
 namespace tallowgate {
 namespace {
@@ -73,6 +77,35 @@ TEST(AppendFixed, RoundsTheExactFloatTiesToEven) {
     std::string out;
     append_fixed(&out, c.value, c.width, c.decimals);
     EXPECT_EQ(out, c.want);
+  }
+}
+
+// The frame fields against the C library's rounding of the same exact values:
+// equal wherever the number fits, asterisks where it does not.
+TEST(AppendFixed, AgreesWithPrintfOverAWideSweep) {
+  std::mt19937 random(20250824);
+  std::uniform_int_distribution<std::uint32_t> bits;
+  std::uniform_real_distribution<float> near(-1200.0f, 1200.0f);
+  for (int n = 0; n < 2000000; ++n) {
+    float value = near(random);
+    if (n % 4 == 1) value = std::ldexp(near(random), -static_cast<int>(bits(random) % 24));
+    if (n % 4 == 2) value = static_cast<float>(bits(random) % 2000000) / 1024.0f;  // many exact ties
+    if (n % 4 == 3) {
+      const std::uint32_t b = bits(random);
+      std::memcpy(&value, &b, sizeof value);
+    }
+    if (!std::isfinite(value) || value == 0.0f) continue;
+    for (int decimals : {2, 4}) {
+      char want[64];
+      std::snprintf(want, sizeof want, "%8.*f", decimals, static_cast<double>(value));
+      std::string got;
+      append_fixed(&got, value, 8, decimals);
+      if (std::strlen(want) > 8) {
+        ASSERT_EQ(got, "********") << value;
+      } else {
+        ASSERT_EQ(got, want) << value;
+      }
+    }
   }
 }
 

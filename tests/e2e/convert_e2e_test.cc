@@ -8,37 +8,13 @@
 #include <vector>
 
 #include "e2e_tree.h"
+#include "expected_console.h"
 
 namespace tallowgate::e2e {
 namespace {
 
-const std::string kStars = " " + std::string(54, '*') + "\n";
 const std::string kHeaderInfo = "    Info:   runtime    12:30:45\n    Info:   rundate  2025-08-24\n";
-const std::string kDecoderSays = "1:0:d=2025082400\n";
 const std::string kEndHeader = ":EndHeader          \n";
-const std::string kClosing =
-    "\n ***************************\n * Program tallowgate      *\n * Compile date 2025-08-24 *\n"
-    " ***************************\n";
-
-std::string padded(const std::string& text, std::size_t width) {
-  return text.size() >= width ? text.substr(0, width) : text + std::string(width - text.size(), ' ');
-}
-
-std::string int12(long long value) {
-  const std::string digits = std::to_string(value);
-  return std::string(12 - digits.size(), ' ') + digits;
-}
-
-std::string int5(int value) {
-  const std::string digits = std::to_string(value);
-  return std::string(5 - digits.size(), ' ') + digits;
-}
-
-std::string two(int value) {
-  std::string digits = std::to_string(value);
-  if (digits.size() < 2) digits.insert(digits.begin(), '0');
-  return digits;
-}
 
 // A dump of the decoder's layout: the counts, then one value per line.
 std::string dump_text(int columns, int rows, const std::vector<std::string>& values) {
@@ -46,26 +22,6 @@ std::string dump_text(int columns, int rows, const std::vector<std::string>& val
   for (const std::string& v : values) text += v + "\n";
   return text;
 }
-
-std::string dump_name(int year, int month, int day, int hour) {
-  char hhh[4];
-  std::snprintf(hhh, sizeof hhh, "%03d", hour);
-  return "temp_" + std::to_string(year) + two(month) + two(day) + hhh + ".txt";
-}
-
-// The console of one file's announce and decoder run.
-std::string announce(int index, int count, int year, int month, int day, int hour, const std::string& file,
-                     bool decoder_speaks = true) {
-  std::string text = kStars + "Processing file #" + int5(index) + "/" + int5(count) + "  " +
-                     std::to_string(year) + " " + two(month) + " " + two(day) + " " + two(hour) + "Z\n";
-  const std::string dump = dump_name(year, month, day, hour);
-  text += " wgrib2                 \n  -text\n " + dump + "\n" + " " + int12(index) + "\n " + padded(file, 72) + "\n";
-  text += " " + padded("wgrib2  -text  " + dump + "  " + file, 116) + "\n";
-  if (decoder_speaks) text += kDecoderSays;
-  return text;
-}
-
-std::string counts(int x, int y) { return " xcount= " + int12(x) + "  ycount= " + int12(y) + "\n"; }
 
 std::string frame_line(int number, int year, int month, int day, int hour) {
   return ":frame" + int5(number) + int5(number) + "     \"" + std::to_string(year) + "/" + two(month) + "/" +

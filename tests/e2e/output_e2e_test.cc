@@ -1,12 +1,14 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <chrono>
 #include <csignal>
 #include <filesystem>
 #include <string>
 #include <vector>
 
 #include "e2e_tree.h"
+#include "expected_console.h"
 
 namespace tallowgate::e2e {
 namespace {
@@ -25,37 +27,59 @@ constexpr char kEnded[] = " tallowgate.exe - normal ending 12:30:45  ";
 constexpr const char* kOutputDirs[] = {"CaPA",     "RDPA", "RDPS_tmp", "regl",    "RDPA_RLatLon",
                                        "regl_tmp", "glb",  "glb_apcp", "glb_tmp", "hrdps"};
 
+// Product files, as the download directory holds them.
+constexpr char kCapaFile[] = "2025082400_000_CMC_RDPA_APCP-006-0700cutoff_SFC_0_ps10km.grib2";
+constexpr char kRdpsTmpFile[] = "20250824T00Z_MSC_RDPS_AirTemp_AGL-2m_RLatLon0.09_PT000H.grib2";
+constexpr char kRdpsPcpFile[] = "20250824T00Z_MSC_RDPS_Precip-Accum6h_Sfc_RLatLon0.09_PT006H.grib2";
+constexpr char kRegTFile[] = "CMC_reg_TMP_TGL_2_ps10km_2025082400_P000.grib2";
+constexpr char kRegPFile[] = "CMC_reg_APCP_SFC_0_ps10km_2025082400_P006.grib2";
+constexpr char kGlbTFile[] = "CMC_glb_TMP_TGL_2_latlon.15x.15_2025082400_P000.grib2";
+constexpr char kGlbPFile[] = "CMC_glb_APCP_SFC_0_latlon.15x.15_2025082400_P006.grib2";
+constexpr char kHreTFile[] = "CMC_hrdps_east_TMP_TGL_2_ps2.5km_2025082400_P000-00.grib2";
+constexpr char kHrePFile[] = "CMC_hrdps_east_APCP_SFC_0_ps2.5km_2025082400_P006-00.grib2";
+
+// `hour` of a file its code's selection drops.
+constexpr int kDropped = -1;
+
 // Where each code writes: {D6} and {D8} stand for the first 6 and all 8
 // characters of the date key. `shown`: how the writing line shows the path
 // (0: no line, 60: padded to 60 characters, -1: as it is). `up`: levels from
-// the working directory to the run report.
+// the working directory to the run report. `file`: the one file of the run's
+// working directory; codes that keep every file get one of their product,
+// read as 2025-08-24 at `hour`; codes with a name test get one of a
+// neighbouring product, which they drop.
 struct Target {
   const char* app;
   const char* path;
   int shown;
   int up;
+  const char* file;
+  int hour;
 };
 
 constexpr Target kTargets[] = {
-    {"capa15", "\\kestrano\\CMC\\CaPA\\{D8}_capa.r2c", 60, 2},
-    {"capa10", "\\kestrano\\CMC\\CaPA\\{D8}_capa.r2c", 60, 2},
-    {"capa", "\\kestrano\\CMC\\CaPA\\{D6}01_capa.r2c", 60, 2},
-    {"RDPA", "\\kestrano\\CMC\\RDPA\\{D6}01_RDPA.r2c", 60, 2},
-    {"RDPS-TMP-HC", "\\kestrano\\CMC\\RDPS_tmp\\{D6}01_tmp.r2c", 60, 2},
-    {"RDPS-PCP-FC", "\\kestrano\\CMC\\regl\\RDPS_apcp.r2c", -1, 1},
-    {"RDPS-TMP-FC", "\\kestrano\\CMC\\regl\\RDPS_tmp.r2c", -1, 1},
-    {"RDPA_prelim", "\\kestrano\\CMC\\RDPA_RLatLon\\{D6}01_RDPA.r2c", 60, 2},
-    {"rglT", "\\kestrano\\CMC\\regl_tmp\\{D6}01_tmp.r2c", 60, 2},
-    {"regP", "\\kestrano\\CMC\\regl\\regl_apcp.r2c", 0, 1},
-    {"regT", "\\kestrano\\CMC\\regl\\regl_tmp.r2c", 0, 1},
-    {"glbP", "\\kestrano\\CMC\\glb\\glb_apcp.r2c", 0, 1},
-    {"glbT", "\\kestrano\\CMC\\glb\\glb_tmp.r2c", 0, 1},
-    {"glbSP", "\\kestrano\\CMC\\glb_apcp\\{D6}01_Glb_apcp.r2c", 0, 1},
-    {"glbSP2", "\\kestrano\\CMC\\glb_apcp\\{D6}01_Glb_apcp.r2c", 0, 1},
-    {"glbST", "\\kestrano\\CMC\\glb_tmp\\{D6}01_Glb_tmp.r2c", 0, 1},
-    {"hreP", "\\kestrano\\CMC\\hrdps\\hrdps_apcp.r2c", 0, 1},
-    {"hreT", "\\kestrano\\CMC\\hrdps\\hrdps_tmp.r2c", 0, 1},
-    {"rdrP", "\\kestrano\\CMC\\junk.r2c", 0, 1},
+    {"capa15", "\\kestrano\\CMC\\CaPA\\{D8}_capa.r2c", 60, 2, kCapaFile, 0},
+    {"capa10", "\\kestrano\\CMC\\CaPA\\{D8}_capa.r2c", 60, 2, kCapaFile, 0},
+    {"capa", "\\kestrano\\CMC\\CaPA\\{D6}01_capa.r2c", 60, 2,
+     "CMC_RDPA_APCP-006-0700cutoff_SFC_0_ps10km_2025082406_000.grib2", 6},
+    {"RDPA", "\\kestrano\\CMC\\RDPA\\{D6}01_RDPA.r2c", 60, 2,
+     "20250824T00Z_MSC_RDPA_APCP-Accum6h_Sfc_RLatLon0.09_PT0H.grib2", 0},
+    {"RDPS-TMP-HC", "\\kestrano\\CMC\\RDPS_tmp\\{D6}01_tmp.r2c", 60, 2, kRdpsTmpFile, 0},
+    {"RDPS-PCP-FC", "\\kestrano\\CMC\\regl\\RDPS_apcp.r2c", -1, 1, kRdpsTmpFile, kDropped},
+    {"RDPS-TMP-FC", "\\kestrano\\CMC\\regl\\RDPS_tmp.r2c", -1, 1, kRdpsPcpFile, kDropped},
+    {"RDPA_prelim", "\\kestrano\\CMC\\RDPA_RLatLon\\{D6}01_RDPA.r2c", 60, 2,
+     "20250824T00Z_MSC_RDPA-Prelim_APCP-Accum6h_Sfc_RLatLon0.09_PT0H.grib2", 0},
+    {"rglT", "\\kestrano\\CMC\\regl_tmp\\{D6}01_tmp.r2c", 60, 2, kRegTFile, 0},
+    {"regP", "\\kestrano\\CMC\\regl\\regl_apcp.r2c", 0, 1, kRegTFile, kDropped},
+    {"regT", "\\kestrano\\CMC\\regl\\regl_tmp.r2c", 0, 1, kRegPFile, kDropped},
+    {"glbP", "\\kestrano\\CMC\\glb\\glb_apcp.r2c", 0, 1, kGlbTFile, kDropped},
+    {"glbT", "\\kestrano\\CMC\\glb\\glb_tmp.r2c", 0, 1, kGlbPFile, kDropped},
+    {"glbSP", "\\kestrano\\CMC\\glb_apcp\\{D6}01_Glb_apcp.r2c", 0, 1, kGlbTFile, kDropped},
+    {"glbSP2", "\\kestrano\\CMC\\glb_apcp\\{D6}01_Glb_apcp.r2c", 0, 1, kGlbTFile, kDropped},
+    {"glbST", "\\kestrano\\CMC\\glb_tmp\\{D6}01_Glb_tmp.r2c", 0, 1, kGlbPFile, kDropped},
+    {"hreP", "\\kestrano\\CMC\\hrdps\\hrdps_apcp.r2c", 0, 1, kHreTFile, kDropped},
+    {"hreT", "\\kestrano\\CMC\\hrdps\\hrdps_tmp.r2c", 0, 1, kHrePFile, kDropped},
+    {"rdrP", "\\kestrano\\CMC\\junk.r2c", 0, 1, "CMC_RADAR_APCP_SFC_0_2025082400.grib2", 0},
 };
 
 std::string replace(std::string text, const std::string& from, const std::string& to) {
@@ -75,11 +99,6 @@ fs::path local(const E2eTree& tree, std::string path) {
   return tree.in_drive(path.substr(1));
 }
 
-std::string padded(std::string text, std::size_t width) {
-  text.resize(std::max(text.size(), width), ' ');
-  return text;
-}
-
 std::string writing_line(const Target& t, const std::string& path) {
   if (t.shown == 0) return "";
   return " writing " + (t.shown == 60 ? padded(path, 60) : path) + "\n";
@@ -91,11 +110,20 @@ fs::path report_of(const E2eTree& tree, const Target& t) {
 }
 
 fs::path other_report_of(const E2eTree& tree, const Target& t) {
-  return report_of(tree, {t.app, t.path, t.shown, 3 - t.up});
+  return report_of(tree, {t.app, t.path, t.shown, 3 - t.up, t.file, t.hour});
 }
 
 void make_output_dirs(const E2eTree& tree) {
   for (const char* dir : kOutputDirs) tree.make_dir(tree.in_drive("kestrano/CMC/" + std::string(dir)));
+}
+
+// A GRIB2 file the copying test decoder leaves no dump for, listed with the
+// date 08/24/2025 (so the listing's echo is " 25").
+void put_grib2(const E2eTree& tree, const std::string& name) {
+  using namespace std::chrono;
+  tree.write_file(tree.in_work(name), "#no-dump\n");
+  const sys_seconds listed = sys_days{August / 24 / 2025} + hours(13);
+  fs::last_write_time(tree.in_work(name), file_clock::from_sys(listed));
 }
 
 // Every file under the drive's output tree, relative to it.
@@ -129,20 +157,36 @@ TEST(OutputE2e, EveryCodeWritesItsTargetAndBothReportEntries) {
       SCOPED_TRACE(std::string(t.app) + ", " + d.name);
       E2eTree tree;
       make_output_dirs(tree);
+      tree.install_decoder();
+      put_grib2(tree, t.file);
       if (d.override_file != nullptr) tree.write_file(tree.in_drive("grib2/today.txt"), d.override_file);
       std::vector<std::string> args{t.app};
       args.insert(args.end(), d.extra_args.begin(), d.extra_args.end());
       const RunResult r = tree.run(args);
       const std::string path = path_for(t, d.date_key);
+      const bool kept = t.hour != kDropped;
 
       EXPECT_EQ(r.status, 0);
       EXPECT_EQ(r.err, "Normal ending\n");
-      // The day-number echo comes just before the target's lines.
-      const std::string tail = "          24\n" + writing_line(t, path) + "\n" + kBanner;
-      EXPECT_EQ(ends_of(r.out, tail.size() - 7), tail.substr(7));
+      // The day-number echo comes just before the target's lines, the
+      // listing's echo just after them.
+      const std::size_t listing = r.out.find("\n 25\n");
+      ASSERT_NE(listing, std::string::npos) << r.out;
+      const std::string head = "          24\n" + writing_line(t, path) + " 25\n";
+      EXPECT_EQ(ends_of(r.out.substr(0, listing + 5), head.size() - 7), head.substr(7));
+      // A kept file's pass, whose decoder leaves no grid, ends with its bad
+      // frame line; then the end entry's empty line and the closing banner.
+      if (kept) {
+        const std::string pass =
+            announce(1, 1, 2025, 8, 24, t.hour, t.file, false) + no_grid(2025, 8, 24, t.hour);
+        EXPECT_EQ(ends_of(r.out, pass.size() + kClosing.size()), pass + kClosing);
+      } else {
+        EXPECT_EQ(r.out.find("Processing file #"), std::string::npos);
+        EXPECT_EQ(ends_of(r.out, kClosing.size()), kClosing);
+      }
       EXPECT_EQ(output_files(tree), std::vector<std::string>{
                                         fs::relative(local(tree, path), tree.in_drive("kestrano")).string()});
-      EXPECT_EQ(fs::file_size(local(tree, path)), 0u);
+      EXPECT_EQ(E2eTree::read_file(local(tree, path)), kept ? "EndFrame\n" : "");
       const std::string code = padded(std::string(t.app).substr(0, 11), 11);
       EXPECT_EQ(E2eTree::read_file(report_of(tree, t)), kStarted + code + "\n" + kEnded + code + "\n");
       EXPECT_FALSE(E2eTree::exists(other_report_of(tree, t)));
@@ -153,6 +197,8 @@ TEST(OutputE2e, EveryCodeWritesItsTargetAndBothReportEntries) {
 TEST(OutputE2e, Capa15WithAMonthOnlyPutsTwoBlanksInTheFileName) {
   E2eTree tree;
   make_output_dirs(tree);
+  tree.install_decoder();
+  put_grib2(tree, kCapaFile);
   const RunResult r = tree.run({"capa15", "202401"});
   const std::string day = "      2460334        2024           1          24\n";
   EXPECT_EQ(r.out, std::string(kBanner) +
@@ -170,9 +216,12 @@ TEST(OutputE2e, Capa15WithAMonthOnlyPutsTwoBlanksInTheFileName) {
                        "    Info:   rundate  2025-08-24\n" +
                        day + day + day +
                        " writing \\kestrano\\CMC\\CaPA\\202401  _capa.r2c                        \n"
-                       "\n" +
-                       kBanner);
-  EXPECT_TRUE(E2eTree::exists(tree.in_drive("kestrano/CMC/CaPA/202401  _capa.r2c")));
+                       " 25\n" +
+                       padded(kCapaFile, 62) + "\n" + padded(" bytes", 62) + "\n" +
+                       padded(" bytes free", 62) + "\n" + " # files =           1\n" +
+                       announce(1, 1, 2025, 8, 24, 0, kCapaFile, false) + no_grid(2025, 8, 24, 0) + kClosing);
+  EXPECT_EQ(E2eTree::read_file(tree.in_drive("kestrano/CMC/CaPA/202401  _capa.r2c")), "EndFrame\n");
+  EXPECT_EQ(r.err, "Normal ending\n");
   EXPECT_EQ(r.status, 0);
 }
 
@@ -192,6 +241,7 @@ TEST(OutputE2e, EntriesFollowTheLinesOfAnExistingReport) {
     make_output_dirs(tree);
     const fs::path report = tree.work().parent_path() / "runReport.txt";
     tree.write_file(report, c.before);
+    put_grib2(tree, kRdpsTmpFile);  // another product's: nothing is converted
     const RunResult r = tree.run({"RDPS-PCP-FC"});
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(E2eTree::read_file(report),
@@ -267,14 +317,17 @@ TEST(OutputE2e, DirectoryInPlaceOfTheOutputEndsWithTheErrorLine) {
   EXPECT_FALSE(E2eTree::exists(tree.work().parent_path() / "runReport.txt"));
 }
 
+// The selection drops the one file, another product's, so no frame is written.
 TEST(OutputE2e, RunThatWritesNothingLeavesAnExistingOutputUntouched) {
   E2eTree tree;
   make_output_dirs(tree);
+  put_grib2(tree, kGlbTFile);
   const fs::path output = tree.in_drive("kestrano/CMC/glb_apcp/20250801_Glb_apcp.r2c");
   tree.write_file(output, "frames of an earlier run\n");
   const auto old_time = fs::file_time_type::clock::now() - std::chrono::hours(48);
   fs::last_write_time(output, old_time);
   const RunResult r = tree.run({"glbSP"});
+  EXPECT_EQ(r.err, "Normal ending\n");
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(E2eTree::read_file(output), "frames of an earlier run\n");
   EXPECT_EQ(fs::last_write_time(output), old_time);

@@ -6,7 +6,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
 top=$PWD
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTALLOWGATE_DECODER=ON >/dev/null
 cmake --build build -j"$(nproc)" --target tallowgate wgrib2 make_sample_products
 
 sample=$top/sample

@@ -81,8 +81,8 @@ void BM_ToCharsDigitsOnly(benchmark::State& state) {
   char text[32];
   for (auto _ : state) {
     for (float v : values) {
-      auto result = std::to_chars(text, text + sizeof text, static_cast<double>(v),
-                                  std::chars_format::scientific, 5);
+      auto result =
+          std::to_chars(text, text + sizeof text, static_cast<double>(v), std::chars_format::scientific, 5);
       benchmark::DoNotOptimize(result.ptr);
     }
     benchmark::ClobberMemory();

@@ -33,10 +33,10 @@ void write_usage(std::FILE* err) {
 }
 
 // Writes the fields of one message to the dump, leaving nothing of it there when one fails.
-void decode_message(const std::string& file_name, int number, GribMessage* message,
-                    GribField* field, DumpWriter* dump, std::FILE* out) {
-  std::string place = file_name + ": message " + std::to_string(number) + " at byte " +
-                      std::to_string(message->offset);
+void decode_message(const std::string& file_name, int number, GribMessage* message, GribField* field,
+                    DumpWriter* dump, std::FILE* out) {
+  std::string place =
+      file_name + ": message " + std::to_string(number) + " at byte " + std::to_string(message->offset);
   int fields = count_fields(*message);
   if (fields == 0) throw DecoderFatal{place + ": its sections do not add up to its length"};
 

@@ -1,12 +1,11 @@
 #include "decoder_run.h"
 
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <charconv>
@@ -270,11 +269,10 @@ TEST_F(DecoderRunTest, KeepsEarlierMessagesWhenALaterOneFails) {
   Bytes unterminated = good;
   unterminated.back() = '8';
   // Data representation template 5.200 (run lengths) is one ecCodes does not decode.
-  const Bytes undecodable =
-      with_section(good, 5, [](unsigned char* section) {
-        section[9] = 0;
-        section[10] = 200;
-      });
+  const Bytes undecodable = with_section(good, 5, [](unsigned char* section) {
+    section[9] = 0;
+    section[10] = 200;
+  });
   struct Case {
     const char* name;
     Bytes failing;
@@ -321,11 +319,7 @@ TEST_F(DecoderRunTest, WritesAnEmptyDumpForAFileWithoutGrib2) {
 TEST_F(DecoderRunTest, RefusesOtherArguments) {
   const std::string d = dump_path().string();
   const std::vector<std::string> cases[] = {
-      {},
-      {"-text", d},
-      {"-text", d, "in.grib2", "extra"},
-      {"-txt", d, "in.grib2"},
-      {d, "-text", "in.grib2"},
+      {}, {"-text", d}, {"-text", d, "in.grib2", "extra"}, {"-txt", d, "in.grib2"}, {d, "-text", "in.grib2"},
   };
   for (const std::vector<std::string>& args : cases) {
     SCOPED_TRACE(testing::PrintToString(args));

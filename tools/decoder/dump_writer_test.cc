@@ -49,13 +49,21 @@ TEST_F(DumpWriterTest, WritesEachValueAsTheFloatPrintfWouldShow) {
   };
   const double inf = std::numeric_limits<double>::infinity();
   const Case cases[] = {
-      {273.15, "273.15"},       {1e-5, "1e-05"},          {-0.0, "0"},
-      {-1e-50, "0"},            // rounds to -0 as a float
-      {1e300, "9.999e+20"},     // beyond a float
-      {inf, "9.999e+20"},       {-inf, "9.999e+20"},      {std::nan(""), "9.999e+20"},
+      {273.15, "273.15"},
+      {1e-5, "1e-05"},
+      {-0.0, "0"},
+      {-1e-50, "0"},         // rounds to -0 as a float
+      {1e300, "9.999e+20"},  // beyond a float
+      {inf, "9.999e+20"},
+      {-inf, "9.999e+20"},
+      {std::nan(""), "9.999e+20"},
       {kMissingValue, "9.999e+20"},
-      {999999.5, "1e+06"},      {0.1, "0.1"},             {0.1, "0.1"},  // a repeat
-      {0.2, "0.2"},             {0.1, "0.1"},             {287.50099, "287.501"},
+      {999999.5, "1e+06"},
+      {0.1, "0.1"},
+      {0.1, "0.1"},  // a repeat
+      {0.2, "0.2"},
+      {0.1, "0.1"},
+      {287.50099, "287.501"},
   };
   std::vector<double> values;
   std::string expected = std::to_string(std::size(cases)) + " 1\n";

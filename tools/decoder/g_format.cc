@@ -88,8 +88,9 @@ std::uint64_t shift_wide(std::uint32_t m, int n, int shift, Dropped* dropped) {
   U128 t2 = U128{m} * p.limb[2] + (t1 >> 64);
   U128 low = t1 << 64 | static_cast<std::uint64_t>(t0);
   std::uint64_t high = static_cast<std::uint64_t>(t2);  // the product is high x 2^128 + low
-  std::uint64_t quotient = shift >= 128 ? high >> (shift - 128)
-                                        : static_cast<std::uint64_t>(low >> shift | U128{high} << (128 - shift));
+  std::uint64_t quotient = shift >= 128
+                               ? high >> (shift - 128)
+                               : static_cast<std::uint64_t>(low >> shift | U128{high} << (128 - shift));
   int half = shift - 1;
   bool half_bit = false;
   bool below_half = false;
@@ -130,12 +131,21 @@ std::uint64_t divide_by_power_of_ten(std::uint32_t m, int e, int k, Dropped* dro
     int shift = -e;
     std::uint64_t whole = m >> shift;
     std::uint64_t quotient = 0;
-    switch (k) {
-      case 0: quotient = whole; break;
-      case 1: quotient = whole / 10; break;
-      case 2: quotient = whole / 100; break;
-      case 3: quotient = whole / 1000; break;
-      default: quotient = whole / static_cast<std::uint64_t>(kPowersOfTen[static_cast<std::size_t>(k)]);
+    switch (k) {  // constant divisors, which become multiplications
+      case 0:
+        quotient = whole;
+        break;
+      case 1:
+        quotient = whole / 10;
+        break;
+      case 2:
+        quotient = whole / 100;
+        break;
+      case 3:
+        quotient = whole / 1000;
+        break;
+      default:
+        quotient = whole / static_cast<std::uint64_t>(kPowersOfTen[static_cast<std::size_t>(k)]);
     }
     std::uint64_t divisor = static_cast<std::uint64_t>(kPowersOfTen[static_cast<std::size_t>(k)]) << shift;
     *dropped = compare_with_half<std::uint64_t>((m - quotient * divisor) << 1, divisor);
@@ -144,8 +154,8 @@ std::uint64_t divide_by_power_of_ten(std::uint32_t m, int e, int k, Dropped* dro
   // Whole numbers from 2^23 up: the quotient is estimated in double, then made exact.
   U128 numerator = U128{m} << e;
   U128 divisor = kPowersOfTen[static_cast<std::size_t>(k)];
-  double estimate = static_cast<double>(m) * static_cast<double>(U128{1} << e) /
-                    kDoublePowers[static_cast<std::size_t>(k)];
+  double estimate =
+      static_cast<double>(m) * static_cast<double>(U128{1} << e) / kDoublePowers[static_cast<std::size_t>(k)];
   std::uint64_t quotient = static_cast<std::uint64_t>(estimate);
   U128 product = 0;
   while (__builtin_mul_overflow(U128{quotient}, divisor, &product) || product > numerator) --quotient;

@@ -40,9 +40,7 @@ float from_bits(std::uint32_t bits) { return std::bit_cast<float>(bits); }
 class Sweep {
  public:
   explicit Sweep(const char* name) : name_(name) {}
-  ~Sweep() {
-    EXPECT_EQ(mismatches_, 0u) << name_ << ": " << checked_ << " floats checked";
-  }
+  ~Sweep() { EXPECT_EQ(mismatches_, 0u) << name_ << ": " << checked_ << " floats checked"; }
   void check(float value) {
     ++checked_;
     char mine[kGScratchChars];
@@ -51,9 +49,9 @@ class Sweep {
     int n = std::snprintf(theirs, sizeof theirs, "%g", static_cast<double>(value));
     if (end - mine == n && std::equal(mine, end, theirs)) return;
     if (++mismatches_ <= 10) {
-      ADD_FAILURE() << name_ << ": bits 0x" << std::hex << std::bit_cast<std::uint32_t>(value)
-                    << " printf \"" << std::string(theirs, static_cast<std::size_t>(n))
-                    << "\" append_g \"" << std::string(mine, end) << "\"";
+      ADD_FAILURE() << name_ << ": bits 0x" << std::hex << std::bit_cast<std::uint32_t>(value) << " printf \""
+                    << std::string(theirs, static_cast<std::size_t>(n)) << "\" append_g \""
+                    << std::string(mine, end) << "\"";
     }
   }
   void check_bits(std::uint32_t first, std::uint32_t last, std::uint32_t step) {
@@ -85,7 +83,7 @@ TEST(GFormat, WritesPrintfTextForExamples) {
       {100000.0f, "100000"},
       {123456.0f, "123456"},
       {999999.0f, "999999"},
-      {999999.5f, "1e+06"},  // a tie, rounded up to the even 1000000
+      {999999.5f, "1e+06"},   // a tie, rounded up to the even 1000000
       {999998.5f, "999998"},  // a tie, rounded down to the even digit
       {1000000.0f, "1e+06"},
       {1234565.0f, "1.23456e+06"},  // a tie, to even
@@ -148,14 +146,15 @@ TEST(GFormat, RoundsExactTiesToEvenLikePrintf) {
 TEST(GFormat, MatchesPrintfOnRandomBitPatterns) {
   Sweep sweep("random bits");
   std::mt19937 random(20240612);
-  for (std::uint64_t n = 0; n < 4000000 / kSweepDivisor; ++n) sweep.check(from_bits(static_cast<std::uint32_t>(random())));
+  for (std::uint64_t n = 0; n < 4000000 / kSweepDivisor; ++n)
+    sweep.check(from_bits(static_cast<std::uint32_t>(random())));
 }
 
 TEST(GFormat, MatchesPrintfAcrossTheWholeRange) {
   Sweep sweep("whole range");
   sweep.check_bits(0, 0x7f800000u, static_cast<std::uint32_t>(509 * kSweepDivisor));
   sweep.check_bits(0x80000000u, 0xff800000u, static_cast<std::uint32_t>(1021 * kSweepDivisor));
-  sweep.check_bits(0, 0x007fffffu, static_cast<std::uint32_t>(61 * kSweepDivisor));  // subnormals
+  sweep.check_bits(0, 0x007fffffu, static_cast<std::uint32_t>(61 * kSweepDivisor));       // subnormals
   sweep.check_bits(0x7f7f0000u, 0x7f7fffffu, static_cast<std::uint32_t>(kSweepDivisor));  // the largest
 }
 

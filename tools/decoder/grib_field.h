@@ -20,8 +20,8 @@ struct GribField {
   std::int64_t nj = 0;  // rows; 1 for a grid without rows and columns
   ScanOrder order;
   std::vector<double> values;  // ni * nj, kMissingValue where the bitmap masks a point
-  long date = 0;  // YYYYMMDD of the reference time
-  long hour = 0;  // of the reference time
+  long date = 0;               // YYYYMMDD of the reference time
+  long hour = 0;               // of the reference time
 };
 
 // Decodes the field `handle` holds into *field, reusing its storage. Points the bitmap masks become

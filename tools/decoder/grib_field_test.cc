@@ -67,13 +67,13 @@ TEST(DecodeField, ReadsConstantFieldsAsWgrib2Does) {
   };
   // ecCodes stores a constant field's value as its reference value whatever the scale factor.
   const Case cases[] = {
-      {"grid_simple", 2, "2.7315"},  {"grid_jpeg", 2, "2.7315"},    {"grid_ccsds", 0, "2.7315"},
+      {"grid_simple", 2, "2.7315"},  {"grid_jpeg", 2, "2.7315"},   {"grid_ccsds", 0, "2.7315"},
       {"grid_ccsds", 2, "0.027315"}, {"grid_ccsds", -1, "27.315"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.packing) + " D=" + std::to_string(c.decimal_scale));
-    GribField field = decode(make_message({.packing = c.packing, .decimal_scale = c.decimal_scale,
-                                           .values = std::vector<double>(12, 2.7315)}));
+    GribField field = decode(make_message(
+        {.packing = c.packing, .decimal_scale = c.decimal_scale, .values = std::vector<double>(12, 2.7315)}));
     ASSERT_EQ(field.values.size(), 12u);
     for (double value : field.values) EXPECT_EQ(dump_text(value), c.dump_text);
   }
@@ -81,7 +81,8 @@ TEST(DecodeField, ReadsConstantFieldsAsWgrib2Does) {
 
 TEST(DecodeField, KeepsMaskedPointsOfAConstantCcsdsField) {
   const double x = kMissingValue;
-  GribField field = decode(make_message({.packing = "grid_ccsds", .decimal_scale = 2,
+  GribField field = decode(make_message({.packing = "grid_ccsds",
+                                         .decimal_scale = 2,
                                          .values = {x, 5, 5, 5, 5, 5, 5, 5, 5, 5, 5, 5},
                                          .bitmap = true}));
   EXPECT_EQ(field.values[0], kMissingValue);

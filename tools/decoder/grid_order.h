@@ -7,8 +7,8 @@ namespace tallowgate {
 
 // How a field's points follow one another in its message: the flags of the scanning mode.
 struct ScanOrder {
-  bool i_scans_negatively = false;       // rows run east to west
-  bool j_scans_positively = false;       // rows run south to north
+  bool i_scans_negatively = false;        // rows run east to west
+  bool j_scans_positively = false;        // rows run south to north
   bool j_points_are_consecutive = false;  // the file holds columns, not rows
   bool alternative_row_scanning = false;  // every odd row runs the other way
 };

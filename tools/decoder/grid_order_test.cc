@@ -30,14 +30,18 @@ TEST(RowWalk, ListsRowsWestToEastFromTheSouth) {
       {"32", {.j_points_are_consecutive = true}, {3, 6, 9, 12, 2, 5, 8, 11, 1, 4, 7, 10}},
       {"64", {.j_scans_positively = true}, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}},
       {"128", {.i_scans_negatively = true}, {12, 11, 10, 9, 8, 7, 6, 5, 4, 3, 2, 1}},
-      {"192", {.i_scans_negatively = true, .j_scans_positively = true},
+      {"192",
+       {.i_scans_negatively = true, .j_scans_positively = true},
        {4, 3, 2, 1, 8, 7, 6, 5, 12, 11, 10, 9}},
-      {"80", {.j_scans_positively = true, .alternative_row_scanning = true},
+      {"80",
+       {.j_scans_positively = true, .alternative_row_scanning = true},
        {1, 2, 3, 4, 8, 7, 6, 5, 9, 10, 11, 12}},
-      {"96", {.j_scans_positively = true, .j_points_are_consecutive = true},
+      {"96",
+       {.j_scans_positively = true, .j_points_are_consecutive = true},
        {1, 4, 7, 10, 2, 5, 8, 11, 3, 6, 9, 12}},
       // Westward and alternating: the odd file rows come back east to west twice over.
-      {"208", {.i_scans_negatively = true, .j_scans_positively = true, .alternative_row_scanning = true},
+      {"208",
+       {.i_scans_negatively = true, .j_scans_positively = true, .alternative_row_scanning = true},
        {4, 3, 2, 1, 5, 6, 7, 8, 12, 11, 10, 9}},
   };
   for (const Case& c : cases) {

@@ -24,8 +24,7 @@ std::uint32_t big_endian(const unsigned char* bytes, int count) {
 
 }  // namespace
 
-MessageScanner::MessageScanner(std::FILE* file, std::string name,
-                               std::function<void(std::string_view)> warn)
+MessageScanner::MessageScanner(std::FILE* file, std::string name, std::function<void(std::string_view)> warn)
     : file_(file), name_(std::move(name)), warn_(std::move(warn)) {}
 
 int MessageScanner::next_byte() {
@@ -103,8 +102,8 @@ bool MessageScanner::next(GribMessage* message) {
       position_ += got;
       if (got < piece) {
         if (std::ferror(file_)) fail_to_read();
-        fail(start, "file ends after " + std::to_string(have + got) + " of its " +
-                        std::to_string(length) + " bytes");
+        fail(start, "file ends after " + std::to_string(have + got) + " of its " + std::to_string(length) +
+                        " bytes");
       }
     }
     if (std::memcmp(bytes.data() + length - 4, "7777", 4) != 0) {

@@ -26,7 +26,8 @@ Bytes fake_message(std::size_t body_length, unsigned char fill = 0) {
 
 Bytes header_with_length(std::uint64_t length) {
   Bytes m = fake_message(0);
-  for (int i = 0; i < 8; ++i) m[static_cast<std::size_t>(15 - i)] = static_cast<unsigned char>(length >> (8 * i));
+  for (int i = 0; i < 8; ++i)
+    m[static_cast<std::size_t>(15 - i)] = static_cast<unsigned char>(length >> (8 * i));
   m.resize(16);
   return m;
 }
@@ -77,8 +78,10 @@ TEST(MessageScanner, FindsMessagesAsTheReferenceDecoderDoes) {
       {"junk before", concatenate({text_bytes("junk\r\n\x01"), m}), {7}, 0},
       {"a restarted match", concatenate({text_bytes("GGRGRI"), m}), {6}, 0},
       {"two messages", concatenate({m, m2}), {0, m.size()}, 0},
-      {"junk between and after", concatenate({m, text_bytes("****"), m2, text_bytes("GRIB\n")}),
-       {0, m.size() + 4}, 0},
+      {"junk between and after",
+       concatenate({m, text_bytes("****"), m2, text_bytes("GRIB\n")}),
+       {0, m.size() + 4},
+       0},
       // A GRIB1 message is passed over by its first 8 bytes only, whatever its length says.
       {"GRIB1 then GRIB2", concatenate({text_bytes(std::string("GRIB\0\x7f\xff\x01", 8)), m}), {8}, 1},
       // Another edition is junk: the search goes on right after its "GRIB".

@@ -15,7 +15,6 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <sstream>
 #include <string>
 #include <string_view>
@@ -42,7 +41,13 @@ constexpr int kTimeoutSeconds = 120;
 
 std::string read_file(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
+  std::string text;
+  if (!in) return text;
+  in.seekg(0, std::ios::end);
+  text.resize(static_cast<std::size_t>(in.tellg()));
+  in.seekg(0);
+  in.read(text.data(), static_cast<std::streamsize>(text.size()));
+  return text;
 }
 
 void write_file(const fs::path& path, const Bytes& bytes) {

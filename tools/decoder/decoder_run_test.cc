@@ -21,6 +21,7 @@
 #include <thread>
 #include <vector>
 
+#include "grib_field.h"
 #include "test_messages.h"
 
 extern char** environ;
@@ -267,6 +268,17 @@ TEST_F(DecoderRunTest, WritesEveryFieldOfEveryMessage) {
   std::string at = std::to_string(7 + 8 + first.size());
   EXPECT_EQ(run.out, "1:15:d=2019081112\n2.1:" + at + ":d=2024061218\n2.2:" + at + ":d=2024061218\n");
   EXPECT_NE(run.err.find("GRIB1 message at byte 7 ignored"), std::string::npos) << run.err;
+}
+
+TEST_F(DecoderRunTest, GivesAFieldTheBitmapBeforeItWhenItSaysSo) {
+  const double x = kMissingValue;
+  const Bytes first = make_message({.ni = 2, .nj = 2, .values = {x, 2, 3, x}, .bitmap = true});
+  const Bytes second = make_message({.ni = 2, .nj = 2, .values = {x, 20, 30, x}, .bitmap = true});
+  // Bitmap indicator 254: the bitmap defined earlier in the message applies.
+  const Bytes reuse = {0, 0, 0, 6, 6, 254};
+  RunResult run = decode_bytes(replace_section(join_fields(first, second), 6, 2, reuse));
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(dump(), "2 2\n9.999e+20\n2\n3\n9.999e+20\n2 2\n9.999e+20\n20\n30\n9.999e+20\n");
 }
 
 TEST_F(DecoderRunTest, KeepsEarlierMessagesWhenALaterOneFails) {

@@ -102,6 +102,21 @@ Bytes with_section(const Bytes& message, int section,
   return changed;
 }
 
+Bytes replace_section(const Bytes& message, int section, int occurrence, const Bytes& replacement) {
+  for (const Section& s : sections_of(message)) {
+    if (s.number == section && --occurrence == 0) {
+      auto at = message.begin() + static_cast<std::ptrdiff_t>(s.offset);
+      Bytes replaced(message.begin(), at);
+      replaced.insert(replaced.end(), replacement.begin(), replacement.end());
+      replaced.insert(replaced.end(), at + static_cast<std::ptrdiff_t>(s.length), message.end());
+      set_total_length(&replaced);
+      return replaced;
+    }
+  }
+  ADD_FAILURE() << "no section " << section;
+  return message;
+}
+
 Bytes concatenate(const std::vector<Bytes>& parts) {
   Bytes all;
   for (const Bytes& part : parts) all.insert(all.end(), part.begin(), part.end());

@@ -37,6 +37,10 @@ Bytes join_fields(const Bytes& first, const Bytes& second);
 Bytes with_section(const Bytes& message, int section,
                    const std::function<void(unsigned char* bytes)>& change);
 
+// The message with the `occurrence`-th (from 1) section numbered `section` replaced by `replacement`,
+// its total length corrected.
+Bytes replace_section(const Bytes& message, int section, int occurrence, const Bytes& replacement);
+
 Bytes concatenate(const std::vector<Bytes>& parts);
 Bytes text_bytes(const std::string& text);
 

@@ -39,6 +39,23 @@ TEST(Run, FailedReportWriteEndsWithTheErrorLineAndKeepsTheOldOutput) {
   EXPECT_EQ(platform.files[kReport], "old entry\n");
 }
 
+// A full disk while frames are written: the run ends with the error line and
+// the r2c file keeps what it held before, however far the run had come.
+TEST(Run, FailedOutputWriteKeepsTheOldOutput) {
+  FakePlatform platform;
+  platform.files["CMC_glb_TMP_TGL_2_latlon.15x.15_2025082400_P000.grib2"] = "";
+  platform.on_program = [](FakePlatform* p, const FakePlatform::ProgramRun& run) {
+    p->files[run.args[1]] = "2 1\n273.15\n280\n";
+  };
+  platform.files[kGlbOutput] = "old frames\n";
+  platform.fail_writes_to(kGlbOutput);
+  EXPECT_EQ(run_with(&platform, {"glbT"}), 1);
+  EXPECT_EQ(platform.err_lines,
+            std::vector<std::string>{"tallowgate: \\kestrano\\CMC\\glb\\glb_tmp.r2c: No space left on device"});
+  EXPECT_EQ(platform.files[kGlbOutput], "old frames\n");
+  EXPECT_EQ(platform.files[kReport], " tallowgate.exe - started       12:30:45  glbT       \n");
+}
+
 TEST(Run, OutputThatCannotBeOpenedStopsBeforeTheReport) {
   const struct {
     const char* app;

@@ -190,9 +190,10 @@ class PosixOutputFile : public OutputFile {
     wrote_ = wrote_ || !bytes.empty();
     try {
       writer_.write(bytes);
-    } catch (const IoError&) {
+    } catch (const IoError& e) {
+      // The operator knows the target, not the temporary file beside it.
       failed_ = true;
-      throw;
+      throw IoError{target_, e.reason};
     }
   }
   void close() override { commit(); }

@@ -242,7 +242,7 @@ TEST_F(PosixOutputTest, FailedWriteIsDiscardedAndTheTargetKept) {
       output->commit();
       ::_exit(3);
     } catch (const IoError& e) {
-      if (!output->failed() || e.reason != "File too large") ::_exit(4);
+      if (!output->failed() || e.reason != "File too large" || e.path != target) ::_exit(4);
       output->discard();
     }
   });

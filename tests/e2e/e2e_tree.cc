@@ -123,8 +123,12 @@ std::vector<std::string> E2eTree::list(const fs::path& dir) {
 }
 
 void E2eTree::install_decoder(const std::string& name) const {
+  install_decoder_from(COPY_DECODER_BINARY, name);
+}
+
+void E2eTree::install_decoder_from(const fs::path& binary, const std::string& name) const {
   const fs::path target = work_ / name;
-  fs::copy_file(COPY_DECODER_BINARY, target, fs::copy_options::overwrite_existing);
+  fs::copy_file(binary, target, fs::copy_options::overwrite_existing);
   fs::permissions(target, fs::perms::owner_all, fs::perm_options::add);
 }
 

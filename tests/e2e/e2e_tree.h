@@ -50,6 +50,9 @@ class E2eTree {
   // Puts the test decoder into the working directory under `name`, where the
   // program looks for its decoder first.
   void install_decoder(const std::string& name = "wgrib2") const;
+  // Puts a copy of the program `binary` into the working directory under `name`:
+  // the project's GRIB2 decoder in place of the test decoder.
+  void install_decoder_from(const std::filesystem::path& binary, const std::string& name = "wgrib2") const;
 
   // Environment of the next runs, on top of the fixed one.
   void set_env(const std::string& name, const std::string& value) { env_[name] = value; }

@@ -55,7 +55,8 @@ const std::string& dump_text() {
 class Scratch {
  public:
   Scratch() {
-    dir_ = std::filesystem::temp_directory_path() / ("tallowgate_bench_" + std::to_string(std::random_device{}()));
+    dir_ = std::filesystem::temp_directory_path() /
+           ("tallowgate_bench_" + std::to_string(std::random_device{}()));
     std::filesystem::create_directories(dir_);
     std::filesystem::current_path(dir_);
   }
@@ -85,8 +86,8 @@ void prepare(Platform* platform, RunState* state) {
 
 // Seconds per value, shown by the library with its unit prefix (n for ns).
 void report(benchmark::State& state) {
-  state.counters["per_value"] =
-      benchmark::Counter(kValues, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+  state.counters["per_value"] = benchmark::Counter(
+      kValues, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
 
 // The real platform with a silent console.

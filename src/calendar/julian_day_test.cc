@@ -37,8 +37,8 @@ TEST(JulianDay, CarriesOutOfRangeDaysAndMonths) {
   struct Case {
     Date in, want;
   } cases[] = {
-      {{2024, 2, 31}, {2024, 3, 2}},  {{2024, 1, 0}, {2023, 12, 31}}, {{2024, 13, 1}, {2025, 1, 1}},
-      {{2024, 4, 31}, {2024, 5, 1}},  {{2024, 2, 40}, {2024, 3, 11}}, {{2023, 12, 32}, {2024, 1, 1}},
+      {{2024, 2, 31}, {2024, 3, 2}}, {{2024, 1, 0}, {2023, 12, 31}}, {{2024, 13, 1}, {2025, 1, 1}},
+      {{2024, 4, 31}, {2024, 5, 1}}, {{2024, 2, 40}, {2024, 3, 11}}, {{2023, 12, 32}, {2024, 1, 1}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.in.year * 10000 + c.in.month * 100 + c.in.day);
@@ -54,8 +54,9 @@ TEST(JulianDay, RoundTripsEveryDayOfFourCenturies) {
     const Date d = from_day(j);
     ASSERT_EQ(ymd_to_julian_day(d.year, d.month, d.day), j);
     const bool next_day = d.year == previous.year && d.month == previous.month && d.day == previous.day + 1;
-    const bool next_month = d.day == 1 && ((d.year == previous.year && d.month == previous.month + 1) ||
-                                           (d.year == previous.year + 1 && d.month == 1 && previous.month == 12));
+    const bool next_month =
+        d.day == 1 && ((d.year == previous.year && d.month == previous.month + 1) ||
+                       (d.year == previous.year + 1 && d.month == 1 && previous.month == 12));
     ASSERT_TRUE(next_day || next_month) << j;
     previous = d;
   }

@@ -12,15 +12,24 @@ struct AppCodeRow {
 };
 
 constexpr AppCodeRow kAppCodeRows[] = {
-    {AppCode::kCapa15, "capa15", false},         {AppCode::kCapa10, "capa10", false},
-    {AppCode::kCapa, "capa", false},             {AppCode::kRdpa, "RDPA", false},
-    {AppCode::kRdpsTmpHc, "RDPS-TMP-HC", false}, {AppCode::kRdpsPcpFc, "RDPS-PCP-FC", false},
-    {AppCode::kRdpsTmpFc, "RDPS-TMP-FC", false}, {AppCode::kRdpaPrelim, "RDPA_prelim", false},
-    {AppCode::kRglT, "rglT", false},             {AppCode::kRegP, "regP", false},
-    {AppCode::kRegT, "regT", false},             {AppCode::kGlbP, "glbP", false},
-    {AppCode::kGlbT, "glbT", false},             {AppCode::kGlbSP, "glbSP", true},
-    {AppCode::kGlbST, "glbST", false},           {AppCode::kHreP, "hreP", false},
-    {AppCode::kHreT, "hreT", false},             {AppCode::kRdrP, "rdrP", false},
+    {AppCode::kCapa15, "capa15", false},
+    {AppCode::kCapa10, "capa10", false},
+    {AppCode::kCapa, "capa", false},
+    {AppCode::kRdpa, "RDPA", false},
+    {AppCode::kRdpsTmpHc, "RDPS-TMP-HC", false},
+    {AppCode::kRdpsPcpFc, "RDPS-PCP-FC", false},
+    {AppCode::kRdpsTmpFc, "RDPS-TMP-FC", false},
+    {AppCode::kRdpaPrelim, "RDPA_prelim", false},
+    {AppCode::kRglT, "rglT", false},
+    {AppCode::kRegP, "regP", false},
+    {AppCode::kRegT, "regT", false},
+    {AppCode::kGlbP, "glbP", false},
+    {AppCode::kGlbT, "glbT", false},
+    {AppCode::kGlbSP, "glbSP", true},
+    {AppCode::kGlbST, "glbST", false},
+    {AppCode::kHreP, "hreP", false},
+    {AppCode::kHreT, "hreT", false},
+    {AppCode::kRdrP, "rdrP", false},
 };
 
 constexpr std::string_view kBanner[] = {

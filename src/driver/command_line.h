@@ -14,9 +14,10 @@ namespace tallowgate {
 
 // Every application code, in the order codes are compared (first match wins).
 inline constexpr AppCode kAllAppCodes[] = {
-    AppCode::kCapa15, AppCode::kCapa10,    AppCode::kCapa, AppCode::kRdpa, AppCode::kRdpsTmpHc, AppCode::kRdpsPcpFc,
-    AppCode::kRdpsTmpFc, AppCode::kRdpaPrelim, AppCode::kRglT, AppCode::kRegP, AppCode::kRegT, AppCode::kGlbP,
-    AppCode::kGlbT,   AppCode::kGlbSP,     AppCode::kGlbST, AppCode::kHreP, AppCode::kHreT, AppCode::kRdrP,
+    AppCode::kCapa15,    AppCode::kCapa10,    AppCode::kCapa,       AppCode::kRdpa,  AppCode::kRdpsTmpHc,
+    AppCode::kRdpsPcpFc, AppCode::kRdpsTmpFc, AppCode::kRdpaPrelim, AppCode::kRglT,  AppCode::kRegP,
+    AppCode::kRegT,      AppCode::kGlbP,      AppCode::kGlbT,       AppCode::kGlbSP, AppCode::kGlbST,
+    AppCode::kHreP,      AppCode::kHreT,      AppCode::kRdrP,
 };
 
 // The code as operators type it: "capa15", "RDPS-TMP-HC", "glbSP".

@@ -15,12 +15,23 @@ TEST(MatchAppCode, WholeCodesExactlyAndGlbSPByItsFirstFive) {
     const char* typed;
     std::optional<AppCode> want;
   } cases[] = {
-      {"capa15", AppCode::kCapa15},    {"capa10", AppCode::kCapa10},     {"capa", AppCode::kCapa},
-      {"RDPA", AppCode::kRdpa},        {"RDPA_prelim", AppCode::kRdpaPrelim},
-      {"glbSP", AppCode::kGlbSP},      {"glbSP2", AppCode::kGlbSP},      {"glbSPxyz", AppCode::kGlbSP},
-      {"glbST", AppCode::kGlbST},      {"glbST2", std::nullopt},         {"HRET", std::nullopt},
-      {"capa1", std::nullopt},         {"capa150", std::nullopt},        {"", std::nullopt},
-      {"regT   ", AppCode::kRegT},     {" regT", std::nullopt},          {"rdrp", std::nullopt},
+      {"capa15", AppCode::kCapa15},
+      {"capa10", AppCode::kCapa10},
+      {"capa", AppCode::kCapa},
+      {"RDPA", AppCode::kRdpa},
+      {"RDPA_prelim", AppCode::kRdpaPrelim},
+      {"glbSP", AppCode::kGlbSP},
+      {"glbSP2", AppCode::kGlbSP},
+      {"glbSPxyz", AppCode::kGlbSP},
+      {"glbST", AppCode::kGlbST},
+      {"glbST2", std::nullopt},
+      {"HRET", std::nullopt},
+      {"capa1", std::nullopt},
+      {"capa150", std::nullopt},
+      {"", std::nullopt},
+      {"regT   ", AppCode::kRegT},
+      {" regT", std::nullopt},
+      {"rdrp", std::nullopt},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.typed);

@@ -50,8 +50,9 @@ TEST(Run, FailedOutputWriteKeepsTheOldOutput) {
   platform.files[kGlbOutput] = "old frames\n";
   platform.fail_writes_to(kGlbOutput);
   EXPECT_EQ(run_with(&platform, {"glbT"}), 1);
-  EXPECT_EQ(platform.err_lines,
-            std::vector<std::string>{"tallowgate: \\kestrano\\CMC\\glb\\glb_tmp.r2c: No space left on device"});
+  EXPECT_EQ(
+      platform.err_lines,
+      std::vector<std::string>{"tallowgate: \\kestrano\\CMC\\glb\\glb_tmp.r2c: No space left on device"});
   EXPECT_EQ(platform.files[kGlbOutput], "old frames\n");
   EXPECT_EQ(platform.files[kReport], " tallowgate.exe - started       12:30:45  glbT       \n");
 }

@@ -21,7 +21,8 @@ Text<kDecoderCommandLength> decoder_command(Platform* platform, const RunState& 
                                             const Text<256>& file_name) {
   const std::string_view name = file_name.trimmed();
   if (name.size() > kMaxDecodedNameLength) {
-    throw IoError{platform->local_path(name), "file name longer than " + std::to_string(kMaxDecodedNameLength) +
+    throw IoError{platform->local_path(name), "file name longer than " +
+                                                  std::to_string(kMaxDecodedNameLength) +
                                                   " characters does not fit the decoder command"};
   }
   std::string command;

@@ -78,7 +78,8 @@ TEST(RunDecoder, ProgressLineFieldsAndTheirOverflow) {
     state.file_day = c.day;
     state.file_hour = c.hour;
     EXPECT_FALSE(run_decoder(&platform, state, dump_name(c.year, c.month, c.day, c.hour)));
-    EXPECT_EQ(platform.out_lines, std::vector<std::string>{c.want}) << "an absent file shows only its progress line";
+    EXPECT_EQ(platform.out_lines, std::vector<std::string>{c.want})
+        << "an absent file shows only its progress line";
     EXPECT_TRUE(platform.programs.empty());
   }
 }
@@ -122,8 +123,9 @@ TEST(RunDecoder, ADecoderThatCannotStartGetsOneErrorLineAndTheRunGoesOn) {
   platform.missing_programs.insert("wgrib2");
   RunState state = state_for("f.grib2");
   EXPECT_TRUE(run_decoder(&platform, state, dump_name(2025, 8, 24, 12)));
-  EXPECT_EQ(platform.err_lines, std::vector<std::string>{"tallowgate: cannot start the decoder wgrib2: not found in "
-                                                         "the working directory or on PATH"});
+  EXPECT_EQ(platform.err_lines,
+            std::vector<std::string>{"tallowgate: cannot start the decoder wgrib2: not found in "
+                                     "the working directory or on PATH"});
 }
 
 }  // namespace

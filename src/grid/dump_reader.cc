@@ -108,7 +108,11 @@ DumpOutcome read_dump(const Text<20>& dump_name, Platform* platform, RunState* s
     last_read_well = read == ItemRead::kRead;
     if (!last_read_well) {
       std::string message;
-      FreeLine(&message).text("Error: ").text(dump_name).text(" unreadable value on line").integer(line_number);
+      FreeLine(&message)
+          .text("Error: ")
+          .text(dump_name)
+          .text(" unreadable value on line")
+          .integer(line_number);
       platform->write_out(message);
       pause(platform, kValuePause);
     }

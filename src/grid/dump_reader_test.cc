@@ -94,7 +94,8 @@ TEST_F(DumpReaderTest, AShortDumpGivesOneMessageAndOnePauseAndStopsReading) {
   platform_.input = {"", ""};
   EXPECT_EQ(read("3 3\n1\n2\n3\n4\n"), DumpOutcome::kIncomplete);
   EXPECT_EQ(platform_.out_lines,
-            (std::vector<std::string>{counts_line(3, 3), " Error: temp_20250824012.txt incomplete", " PAUSE 88888"}));
+            (std::vector<std::string>{counts_line(3, 3), " Error: temp_20250824012.txt incomplete",
+                                      " PAUSE 88888"}));
   EXPECT_EQ(platform_.input.size(), 1u) << "exactly one pause";
   EXPECT_FALSE(dump_on_disk());
 }
@@ -102,11 +103,10 @@ TEST_F(DumpReaderTest, AShortDumpGivesOneMessageAndOnePauseAndStopsReading) {
 TEST_F(DumpReaderTest, AnUnreadableLineGetsItsMessageAndReadingGoesOn) {
   EXPECT_EQ(read("2 2\n1\nabc\n3\n1e39\n"), DumpOutcome::kIncomplete) << "the last value failed";
   EXPECT_EQ(platform_.out_lines,
-            (std::vector<std::string>{counts_line(2, 2),
-                                      " Error: temp_20250824012.txt unreadable value on line           3",
-                                      " PAUSE 88888",
-                                      " Error: temp_20250824012.txt unreadable value on line           5",
-                                      " PAUSE 88888"}));
+            (std::vector<std::string>{
+                counts_line(2, 2), " Error: temp_20250824012.txt unreadable value on line           3",
+                " PAUSE 88888", " Error: temp_20250824012.txt unreadable value on line           5",
+                " PAUSE 88888"}));
 
   // The same with a good last value: the frame is written, the unread element holds 0.
   RunState fresh;

@@ -160,7 +160,8 @@ bool FakePlatform::run_shell(std::string_view command) {
   return true;
 }
 
-bool FakePlatform::run_program(std::string_view name, const std::vector<std::string>& args, std::string* err) {
+bool FakePlatform::run_program(std::string_view name, const std::vector<std::string>& args,
+                               std::string* err) {
   if (missing_programs.count(std::string(name)) != 0) {
     *err = "not found in the working directory or on PATH";
     return false;

@@ -119,8 +119,7 @@ class Platform {
   // then on the search path, with `args`, no interpreter between, and waits
   // for it; its exit status is not looked at. Returns false, with the reason
   // in *err, when it could not be started.
-  virtual bool run_program(std::string_view name, const std::vector<std::string>& args,
-                           std::string* err) = 0;
+  virtual bool run_program(std::string_view name, const std::vector<std::string>& args, std::string* err) = 0;
 };
 
 }  // namespace tallowgate

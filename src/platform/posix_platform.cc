@@ -358,7 +358,9 @@ LocalTime PosixPlatform::now() {
   return to_local_time(ts.tv_sec, ts.tv_nsec);
 }
 
-std::string PosixPlatform::local_path(std::string_view path) { return tallowgate::local_path(path, drive_root_); }
+std::string PosixPlatform::local_path(std::string_view path) {
+  return tallowgate::local_path(path, drive_root_);
+}
 
 bool PosixPlatform::file_exists(std::string_view path) {
   struct stat st {};
@@ -400,8 +402,8 @@ std::unique_ptr<TextWriter> PosixPlatform::open_append(std::string_view path, bo
   }
   struct stat st {};
   char last = '\n';
-  *ends_mid_line = ::fstat(fd, &st) == 0 && st.st_size > 0 && ::pread(fd, &last, 1, st.st_size - 1) == 1 &&
-                   last != '\n';
+  *ends_mid_line =
+      ::fstat(fd, &st) == 0 && st.st_size > 0 && ::pread(fd, &last, 1, st.st_size - 1) == 1 && last != '\n';
   return std::make_unique<FdWriter>(fd, local);
 }
 
@@ -479,7 +481,8 @@ bool PosixPlatform::run_shell(std::string_view command) {
   return spawn_and_wait("/bin/sh", {"sh", "-c", std::string(command)}, &error);
 }
 
-bool PosixPlatform::run_program(std::string_view name, const std::vector<std::string>& args, std::string* err) {
+bool PosixPlatform::run_program(std::string_view name, const std::vector<std::string>& args,
+                                std::string* err) {
   flush_console();
   const std::string path = find_program(name);
   if (path.empty()) {

@@ -1,12 +1,13 @@
 #include "platform/posix_platform.h"
 
 #include <gtest/gtest.h>
+#include <stdlib.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
-#include <stdlib.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
@@ -14,8 +15,6 @@
 #include <sstream>
 #include <string>
 #include <vector>
-
-#include <algorithm>
 
 namespace tallowgate {
 namespace {
@@ -171,8 +170,6 @@ TEST_F(PosixPlatformTest, ListsRegularFilesFollowingLinks) {
   std::sort(names.begin(), names.end());
   EXPECT_EQ(names, (std::vector<std::string>{"a.grib2", "link.grib2"}));
 }
-
-
 
 // A scratch directory with the output's directory in it. Absolute paths pass
 // through the platform unchanged.

@@ -16,9 +16,10 @@ TEST(NormaliseValidTime, CarriesWholeDaysOfTheHourIntoTheDate) {
     int year, month, day, hour;
     int want_year, want_month, want_day, want_hour;
   } cases[] = {
-      {2025, 8, 31, 30, 2025, 9, 1, 6},   {2024, 12, 31, 24, 2025, 1, 1, 0}, {2024, 2, 28, 24, 2024, 2, 29, 0},
-      {2023, 12, 31, 48, 2024, 1, 2, 0},  {2024, 2, 28, 30, 2024, 2, 29, 6}, {2025, 8, 24, 23, 2025, 8, 24, 23},
-      {2025, 8, 24, 0, 2025, 8, 24, 0},   {2025, 3, 1, 240, 2025, 3, 11, 0},
+      {2025, 8, 31, 30, 2025, 9, 1, 6},  {2024, 12, 31, 24, 2025, 1, 1, 0},
+      {2024, 2, 28, 24, 2024, 2, 29, 0}, {2023, 12, 31, 48, 2024, 1, 2, 0},
+      {2024, 2, 28, 30, 2024, 2, 29, 6}, {2025, 8, 24, 23, 2025, 8, 24, 23},
+      {2025, 8, 24, 0, 2025, 8, 24, 0},  {2025, 3, 1, 240, 2025, 3, 11, 0},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::to_string(c.year) + "-" + std::to_string(c.month) + "-" + std::to_string(c.day) + " " +
@@ -79,7 +80,8 @@ class FrameTest : public ::testing::Test {
 TEST_F(FrameTest, PrecipitationFrameIsCappedAndWrittenLastRowFirst) {
   const float nan = std::numeric_limits<float>::quiet_NaN();
   const float inf = std::numeric_limits<float>::infinity();
-  set_grid(AppCode::kRegP, 3, 3, {0.25f, 99.0f, 9.999e20f, nan, -100.0f, -inf, 0.03125f, -0.00001f, 98.99995f});
+  set_grid(AppCode::kRegP, 3, 3,
+           {0.25f, 99.0f, 9.999e20f, nan, -100.0f, -inf, 0.03125f, -0.00001f, 98.99995f});
   state_.file_index = 7;
   state_.frame_counter = 1;
   write_frame(&platform_, &state_);

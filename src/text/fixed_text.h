@@ -15,7 +15,7 @@ template <std::size_t N>
 class Text {
  public:
   Text() { chars_.fill(' '); }
-  Text(std::string_view value) { assign(value); }  // NOLINT: texts convert freely
+  Text(std::string_view value) { assign(value); }             // NOLINT: texts convert freely
   Text(const char* value) : Text(std::string_view(value)) {}  // NOLINT
 
   void assign(std::string_view value) {

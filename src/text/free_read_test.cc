@@ -20,13 +20,25 @@ TEST(ReadIntField, AcceptsBlanksAroundAndOneSign) {
     bool ok;
     int want;
   } cases[] = {
-      {"2024", true, 2024},     {" 07", true, 7},          {"12 ", true, 12},
-      {"+5", true, 5},          {"-5", true, -5},          {" -048 ", true, -48},
-      {"", false, 0},           {"  ", false, 0},          {"1 2", false, 0},
-      {"1\t2", false, 0},       {"12a", false, 0},         {"1.5", false, 0},
-      {"+-1", false, 0},        {"- 1", false, 0},         {"+", false, 0},
-      {"2147483647", true, 2147483647},                    {"-2147483648", true, -2147483647 - 1},
-      {"2147483648", false, 0}, {"99999999999999999999", false, 0},
+      {"2024", true, 2024},
+      {" 07", true, 7},
+      {"12 ", true, 12},
+      {"+5", true, 5},
+      {"-5", true, -5},
+      {" -048 ", true, -48},
+      {"", false, 0},
+      {"  ", false, 0},
+      {"1 2", false, 0},
+      {"1\t2", false, 0},
+      {"12a", false, 0},
+      {"1.5", false, 0},
+      {"+-1", false, 0},
+      {"- 1", false, 0},
+      {"+", false, 0},
+      {"2147483647", true, 2147483647},
+      {"-2147483648", true, -2147483647 - 1},
+      {"2147483648", false, 0},
+      {"99999999999999999999", false, 0},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string("'") + c.field + "'");
@@ -49,11 +61,21 @@ TEST(ReadRealItem, ReadsTheDecoderNumberForms) {
     const char* item;
     float want;
   } cases[] = {
-      {"288.15", 288.15f},     {"-5", -5.0f},         {"+5", 5.0f},          {"9.999e+20", 9.999e+20f},
-      {"9.999E+20", 9.999e20f}, {"1.5d3", 1500.0f},    {"-2.5D-1", -0.25f},   {".5", 0.5f},
-      {"5.", 5.0f},            {"0", 0.0f},           {"1e5", 100000.0f},    {"00012.50", 12.5f},
+      {"288.15", 288.15f},
+      {"-5", -5.0f},
+      {"+5", 5.0f},
+      {"9.999e+20", 9.999e+20f},
+      {"9.999E+20", 9.999e20f},
+      {"1.5d3", 1500.0f},
+      {"-2.5D-1", -0.25f},
+      {".5", 0.5f},
+      {"5.", 5.0f},
+      {"0", 0.0f},
+      {"1e5", 100000.0f},
+      {"00012.50", 12.5f},
       // Halfway between two floats: ties go to the even one.
-      {"16777217", 16777216.0f}, {"16777219", 16777220.0f},
+      {"16777217", 16777216.0f},
+      {"16777219", 16777220.0f},
       // Correct rounding of a long decimal, not double rounding via a double.
       {"1.00000005960464477539062500000001", 1.00000011920928955078125f},
       {"3.4028235e38", std::numeric_limits<float>::max()},
@@ -74,7 +96,8 @@ TEST(ReadRealItem, AgreesWithCorrectRoundingOnDecoderOutput) {
   for (int n = 0; n < 200000; ++n) {
     seed = seed * 1664525u + 1013904223u;
     float bits_value;
-    const std::uint32_t bits = (seed & 0x807fffffu) | ((((seed >> 23) % 90) + 90) << 23);  // about 1e-11 to 1e15
+    const std::uint32_t bits =
+        (seed & 0x807fffffu) | ((((seed >> 23) % 90) + 90) << 23);  // about 1e-11 to 1e15
     std::memcpy(&bits_value, &bits, sizeof bits);
     const int precision = 3 + static_cast<int>(seed % 7);
     std::snprintf(text, sizeof text, "%.*g", precision, static_cast<double>(bits_value));
@@ -111,7 +134,8 @@ TEST(ReadRealItem, ReadsNanAndInfinityInAnyCaseWithASign) {
   struct Case {
     const char* item;
     bool negative;
-  } infinities[] = {{"Inf", false}, {"INFINITY", false}, {"-inf", true}, {"+Infinity", false}, {"-INF", true}};
+  } infinities[] = {
+      {"Inf", false}, {"INFINITY", false}, {"-inf", true}, {"+Infinity", false}, {"-INF", true}};
   for (const Case& c : infinities) {
     SCOPED_TRACE(c.item);
     float value = 0.0f;

@@ -32,9 +32,9 @@ std::string argument_echo(const std::string& code, const std::string& date, cons
                           const std::string& final_key) {
   std::string length = std::to_string(pad(code, 72).find_last_not_of(' ') + 1);
   if (code.empty()) length = "0";
-  return " Buffer =  " + pad(code, 20) + "\n" + " strLength=  " + std::string(12 - length.size(), ' ') + length +
-         "\n" + " app =" + pad(code, 40) + "\n" + " " + pad(date, 72) + "\n" + " " + pad(date, 72) + "\n" +
-         " date_key =" + date_key + "\n" + " date_Key    = " + final_key + "\n";
+  return " Buffer =  " + pad(code, 20) + "\n" + " strLength=  " + std::string(12 - length.size(), ' ') +
+         length + "\n" + " app =" + pad(code, 40) + "\n" + " " + pad(date, 72) + "\n" + " " + pad(date, 72) +
+         "\n" + " date_key =" + date_key + "\n" + " date_Key    = " + final_key + "\n";
 }
 
 const std::string kInfoLines =
@@ -78,7 +78,8 @@ TEST(CommandLineE2e, NoArgumentsEndsInTheHelpList) {
 }
 
 TEST(CommandLineE2e, UnknownCodesEndInTheHelpListWithTheCodeAsTyped) {
-  const std::string long_code = "abcdefghijklmnopqrstuvwxyz0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789abcdefgh";
+  const std::string long_code =
+      "abcdefghijklmnopqrstuvwxyz0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789abcdefgh";
   ASSERT_EQ(long_code.size(), 80u);
   for (const std::string code : {"HRET", "hret", "glbST2", "capa 15", "capa1", long_code.c_str()}) {
     SCOPED_TRACE(code);
@@ -181,7 +182,8 @@ TEST(CommandLineE2e, OverrideFileFormsAndFaults) {
     const RunResult r = tree.run({"nocode"});
     if (std::string(c.key).empty()) {
       EXPECT_EQ(r.out, kBanner + kUsage + argument_echo("nocode", "", "        ", "20250824") + kInfoLines);
-      EXPECT_EQ(r.err.rfind("tallowgate: " + tree.in_drive("grib2/today.txt").string() + ": ", 0), 0u) << r.err;
+      EXPECT_EQ(r.err.rfind("tallowgate: " + tree.in_drive("grib2/today.txt").string() + ": ", 0), 0u)
+          << r.err;
       EXPECT_EQ(r.status, 1);
       continue;
     }

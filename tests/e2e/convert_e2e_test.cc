@@ -65,7 +65,9 @@ class ConvertE2e : public ::testing::Test {
     tree_.make_dir(tree_.in_drive("kestrano/CMC/RDPA"));
     tree_.set_env("PATH", "/usr/bin:/bin");
   }
-  void add(const std::string& name, const std::string& contents) { tree_.write_file(tree_.in_work(name), contents); }
+  void add(const std::string& name, const std::string& contents) {
+    tree_.write_file(tree_.in_work(name), contents);
+  }
   std::string r2c(const std::string& relative) { return E2eTree::read_file(tree_.in_drive(relative)); }
 
   E2eTree tree_;
@@ -86,11 +88,12 @@ TEST_F(ConvertE2e, TemperatureDirectoryWithHoursCarriedIntoTheDate) {
   const RunResult r = tree_.run({"regT"});
   EXPECT_EQ(r.err, "Normal ending\n");
   EXPECT_EQ(r.status, 0);
-  EXPECT_EQ(from_first_file(r.out),
-            announce(1, 3, 2024, 2, 28, 24, leap) + counts(2, 3) + kHeaderInfo + frame_line(1, 2024, 2, 29, 0) +
-                finished(1) + announce(2, 3, 2024, 12, 31, 24, new_year) + counts(2, 3) +
-                frame_line(2, 2025, 1, 1, 0) + finished(2) + announce(3, 3, 2025, 8, 31, 30, month_end) +
-                counts(2, 3) + frame_line(3, 2025, 9, 1, 6) + finished(3) + kClosing);
+  EXPECT_EQ(from_first_file(r.out), announce(1, 3, 2024, 2, 28, 24, leap) + counts(2, 3) + kHeaderInfo +
+                                        frame_line(1, 2024, 2, 29, 0) + finished(1) +
+                                        announce(2, 3, 2024, 12, 31, 24, new_year) + counts(2, 3) +
+                                        frame_line(2, 2025, 1, 1, 0) + finished(2) +
+                                        announce(3, 3, 2025, 8, 31, 30, month_end) + counts(2, 3) +
+                                        frame_line(3, 2025, 9, 1, 6) + finished(3) + kClosing);
   const R2cParts parts = split_r2c(r2c("kestrano/CMC/regl/regl_tmp.r2c"));
   EXPECT_EQ(parts.before_header, "");
   ASSERT_TRUE(parts.has_header);
@@ -152,14 +155,15 @@ TEST_F(ConvertE2e, Capa10WritesItsHeaderInTheSecondPassAndKeepsDumpRowOrder) {
 
   const RunResult r = tree_.run({"capa10"});
   EXPECT_EQ(r.status, 0);
-  EXPECT_EQ(from_first_file(r.out),
-            announce(1, 2, 2025, 8, 24, 6, "2025082406_capa10.grib2") + counts(0, 0) +
-                " Found bad frame in temp_20250824006.txt\n" +
-                announce(2, 2, 2025, 8, 24, 12, "2025082412_capa10.grib2") + counts(2, 2) + kHeaderInfo +
-                frame_line(2, 2025, 8, 24, 12) + finished(2) + kClosing);
+  EXPECT_EQ(from_first_file(r.out), announce(1, 2, 2025, 8, 24, 6, "2025082406_capa10.grib2") + counts(0, 0) +
+                                        " Found bad frame in temp_20250824006.txt\n" +
+                                        announce(2, 2, 2025, 8, 24, 12, "2025082412_capa10.grib2") +
+                                        counts(2, 2) + kHeaderInfo + frame_line(2, 2025, 8, 24, 12) +
+                                        finished(2) + kClosing);
   const R2cParts parts = split_r2c(r2c("kestrano/CMC/CaPA/20250824_capa.r2c"));
   EXPECT_EQ(parts.before_header, "EndFrame\n");
-  EXPECT_EQ(parts.after_header, frame_line(1, 2025, 8, 24, 12) + "  1.0000  2.0000\n  3.0000  4.0000\nEndFrame\n");
+  EXPECT_EQ(parts.after_header,
+            frame_line(1, 2025, 8, 24, 12) + "  1.0000  2.0000\n  3.0000  4.0000\nEndFrame\n");
   EXPECT_EQ(E2eTree::read_file(tree_.in_work("temp_20250824006.txt")), "");
 }
 

@@ -5,21 +5,10 @@
 #include <string>
 
 #include "e2e_tree.h"
+#include "expected_console.h"
 
 namespace tallowgate::e2e {
 namespace {
-
-const std::string kBlank72(72, ' ');
-
-std::string pad(const std::string& text, std::size_t width) {
-  return text.size() >= width ? text.substr(0, width) : text + std::string(width - text.size(), ' ');
-}
-
-const std::string kBanner =
-    " ***************************\n"
-    " * Program tallowgate      *\n"
-    " * Compile date 2025-08-24 *\n"
-    " ***************************\n";
 
 const std::string kUsage =
     " Run in the GRIB2\\****\\yyyymm  directory\n"
@@ -30,11 +19,11 @@ const std::string kUsage =
 // The argument echo for a first argument `code` and a second argument `date`.
 std::string argument_echo(const std::string& code, const std::string& date, const std::string& date_key,
                           const std::string& final_key) {
-  std::string length = std::to_string(pad(code, 72).find_last_not_of(' ') + 1);
+  std::string length = std::to_string(padded(code, 72).find_last_not_of(' ') + 1);
   if (code.empty()) length = "0";
-  return " Buffer =  " + pad(code, 20) + "\n" + " strLength=  " + std::string(12 - length.size(), ' ') +
-         length + "\n" + " app =" + pad(code, 40) + "\n" + " " + pad(date, 72) + "\n" + " " + pad(date, 72) +
-         "\n" + " date_key =" + date_key + "\n" + " date_Key    = " + final_key + "\n";
+  return " Buffer =  " + padded(code, 20) + "\n" + " strLength=  " + std::string(12 - length.size(), ' ') +
+         length + "\n" + " app =" + padded(code, 40) + "\n" + " " + padded(date, 72) + "\n" + " " +
+         padded(date, 72) + "\n" + " date_key =" + date_key + "\n" + " date_Key    = " + final_key + "\n";
 }
 
 const std::string kInfoLines =
@@ -61,7 +50,7 @@ std::string help_list(const std::string& app) {
          " hreP: HRDPS-east apcp\n"
          " hreT: HRDPS-east tmp\n"
          " " +
-         pad(app, 72) + "\n";
+         padded(app, 72) + "\n";
 }
 
 const std::string kToday = "      2460912        2025           8          24";
@@ -130,7 +119,7 @@ TEST(CommandLineE2e, DateArgumentWithoutYearAndMonthEndsTheRun) {
     SCOPED_TRACE(date);
     E2eTree tree;
     const RunResult r = tree.run({"regT", date});
-    const std::string key = pad(std::string(date).substr(0, 6), 8);
+    const std::string key = padded(std::string(date).substr(0, 6), 8);
     EXPECT_EQ(r.out, kBanner + kUsage + argument_echo("regT", date, key, key) + kInfoLines);
     EXPECT_EQ(r.err, std::string("tallowgate: date argument \"") + date +
                          "\": it does not begin with a year and month (yyyymm)\n");

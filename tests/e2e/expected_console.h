@@ -12,10 +12,14 @@ namespace tallowgate::e2e {
 inline const std::string kStars = " " + std::string(54, '*') + "\n";
 // What the copying test decoder writes when it leaves a dump.
 inline const std::string kDecoderSays = "1:0:d=2025082400\n";
-// The empty line of the run report's end entry, then the closing banner.
-inline const std::string kClosing =
-    "\n ***************************\n * Program tallowgate      *\n * Compile date 2025-08-24 *\n"
+// The banner that opens and closes every run.
+inline const std::string kBanner =
+    " ***************************\n"
+    " * Program tallowgate      *\n"
+    " * Compile date 2025-08-24 *\n"
     " ***************************\n";
+// The empty line of the run report's end entry, then the closing banner.
+inline const std::string kClosing = "\n" + kBanner;
 
 // `text` cut or blank-padded to `width` characters.
 inline std::string padded(const std::string& text, std::size_t width) {

@@ -14,12 +14,6 @@ namespace tallowgate::e2e {
 namespace {
 namespace fs = std::filesystem;
 
-constexpr char kBanner[] =
-    " ***************************\n"
-    " * Program tallowgate      *\n"
-    " * Compile date 2025-08-24 *\n"
-    " ***************************\n";
-
 // The tree's frozen clock is 2025-08-24 12:30:45.
 constexpr char kStarted[] = " tallowgate.exe - started       12:30:45  ";
 constexpr char kEnded[] = " tallowgate.exe - normal ending 12:30:45  ";
@@ -201,7 +195,7 @@ TEST(OutputE2e, Capa15WithAMonthOnlyPutsTwoBlanksInTheFileName) {
   put_grib2(tree, kCapaFile);
   const RunResult r = tree.run({"capa15", "202401"});
   const std::string day = "      2460334        2024           1          24\n";
-  EXPECT_EQ(r.out, std::string(kBanner) +
+  EXPECT_EQ(r.out, kBanner +
                        " Run in the GRIB2\\****\\yyyymm  directory\n"
                        " commands:\n"
                        " tallowgate capa           for current data\n"

@@ -32,7 +32,7 @@ bool equals_ignoring_case(std::string_view text, std::string_view lower) {
 // The shape of a decimal number, as far as the rounding needs it.
 struct DecimalShape {
   bool valid = false;
-  bool fortran_exponent = false;  // written with d or D
+  bool d_exponent = false;  // written with d or D
   // Decimal order of the first significant digit (0 for 1.5, -3 for 0.002);
   // meaningless when every digit is zero.
   long long order = 0;
@@ -69,7 +69,7 @@ DecimalShape decimal_shape(std::string_view s) {
   if (digits == 0) return shape;
   long long exponent = 0;
   if (i < n && (s[i] == 'e' || s[i] == 'E' || s[i] == 'd' || s[i] == 'D')) {
-    shape.fortran_exponent = s[i] == 'd' || s[i] == 'D';
+    shape.d_exponent = s[i] == 'd' || s[i] == 'D';
     ++i;
     bool negative = false;
     if (i < n && (s[i] == '+' || s[i] == '-')) {
@@ -220,7 +220,7 @@ bool read_real_item(std::string_view item, float* value) {
   // exponent; a d exponent is rewritten in a buffer kept between calls.
   std::string_view text = negative ? item : unsigned_part;
   thread_local std::string rewritten;
-  if (shape.fortran_exponent) {
+  if (shape.d_exponent) {
     rewritten.assign(text);
     for (char& c : rewritten) {
       if (c == 'd' || c == 'D') c = 'e';

@@ -1,5 +1,6 @@
 #include "driver/command_line.h"
 
+#include "driver/console.h"
 #include "text/fields.h"
 
 namespace tallowgate {
@@ -65,12 +66,6 @@ constexpr std::string_view kHelpList[] = {
     "hreT: HRDPS-east tmp",
 };
 
-void write_free(Platform* platform, std::string_view text) {
-  std::string line;
-  FreeLine(&line).text(text);
-  platform->write_out(line);
-}
-
 }  // namespace
 
 std::string_view app_code_text(AppCode code) {
@@ -88,12 +83,12 @@ std::optional<AppCode> match_app_code(const Text<72>& app) {
 }
 
 void write_banner(Platform* platform) {
-  for (std::string_view line : kBanner) write_free(platform, line);
-  for (std::string_view line : kUsage) write_free(platform, line);
+  for (std::string_view line : kBanner) write_free_line(platform, line);
+  for (std::string_view line : kUsage) write_free_line(platform, line);
 }
 
 void write_closing_banner(Platform* platform) {
-  for (std::string_view line : kBanner) write_free(platform, line);
+  for (std::string_view line : kBanner) write_free_line(platform, line);
 }
 
 void fetch_arguments(Platform* platform, std::span<const std::string> args, RunState* state) {
@@ -115,8 +110,8 @@ void fetch_arguments(Platform* platform, std::span<const std::string> args, RunS
   platform->write_out(line);
 
   if (args.size() > 1) state->BUF1.assign(args[1]);
-  write_free(platform, state->BUF1.view());
-  write_free(platform, state->BUF1.view());
+  write_free_line(platform, state->BUF1.view());
+  write_free_line(platform, state->BUF1.view());
 
   state->DATE_KEY.assign(state->BUF1.columns(1, 6));
   line.clear();
@@ -130,8 +125,8 @@ void fetch_arguments(Platform* platform, std::span<const std::string> args, RunS
 }
 
 void write_help_list(Platform* platform, const RunState& state) {
-  for (std::string_view line : kHelpList) write_free(platform, line);
-  write_free(platform, state.APP.view());
+  for (std::string_view line : kHelpList) write_free_line(platform, line);
+  write_free_line(platform, state.APP.view());
 }
 
 }  // namespace tallowgate

@@ -2,11 +2,11 @@
 
 #include <string>
 
+#include "driver/console.h"
 #include "grid/decoder.h"
 #include "grid/dump_reader.h"
 #include "r2c/frame.h"
 #include "r2c/header.h"
-#include "text/fields.h"
 
 namespace tallowgate {
 
@@ -22,9 +22,7 @@ void convert_file(Platform* platform, RunState* state) {
       if (outcome == DumpOutcome::kComplete) {
         write_frame(platform, state);
       } else {
-        std::string line;
-        FreeLine(&line).text("error");
-        platform->write_out(line);
+        write_free_line(platform, "error");
       }
     }
   }

@@ -2,16 +2,14 @@
 
 #include <string>
 
-#include "text/fields.h"
+#include "driver/console.h"
 
 namespace tallowgate {
 
 void pause(Platform* platform, std::string_view prompt) {
-  std::string line;
-  FreeLine(&line).text(prompt);
   std::string typed;
   for (;;) {
-    platform->write_out(line);
+    write_free_line(platform, prompt);
     if (!platform->read_input(&typed) || typed.empty()) return;
     platform->run_shell(typed);
   }

@@ -3,18 +3,13 @@
 #include <string>
 
 #include "calendar/julian_day.h"
+#include "driver/console.h"
 #include "driver/pause.h"
 #include "text/fields.h"
 #include "text/free_read.h"
 
 namespace tallowgate {
 namespace {
-
-void write_free(Platform* platform, std::string_view text) {
-  std::string line;
-  FreeLine(&line).text(text);
-  platform->write_out(line);
-}
 
 // Year, month and day: the first three values of the file, separated by
 // blanks, commas or line ends; anything after them is not read.
@@ -90,7 +85,7 @@ void fix_run_date(Platform* platform, RunState* state) {
     append_int(&key, day, 2, 2);
     state->DATE_KEY.assign(key);
 
-    write_free(platform, "Warning: file today.txt found");
+    write_free_line(platform, "Warning: file today.txt found");
     std::string line;
     FreeLine(&line).text("this will run :").integer(year).integer(month).integer(day);
     platform->write_out(line);
@@ -99,9 +94,9 @@ void fix_run_date(Platform* platform, RunState* state) {
     platform->write_out(line);
     platform->write_out("");
     pause(platform, "hit enter to continue with this date");
-    write_free(platform, "At this point, copy the files you want into the ");
-    write_free(platform, "CMC_regl or CMC_glb dir depending on which app you are running");
-    write_free(platform, "To NOT use this data, delete or rename the `today.txt` file");
+    write_free_line(platform, "At this point, copy the files you want into the ");
+    write_free_line(platform, "CMC_regl or CMC_glb dir depending on which app you are running");
+    write_free_line(platform, "To NOT use this data, delete or rename the `today.txt` file");
     pause(platform, "hit enter to continue with this data or ctrl-C to quit");
   } else {
     const bool year_read = read_int_field(state->DATE_KEY.columns(1, 4), &year);

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "driver/console.h"
 #include "text/fields.h"
 
 namespace tallowgate {
@@ -53,20 +54,15 @@ bool run_decoder(Platform* platform, const RunState& state, const Text<20>& dump
 
   if (!platform->file_exists(file_name.trimmed())) return false;
 
-  const auto echo = [platform](auto&& item) {
-    std::string echoed;
-    FreeLine(&echoed).text(item);
-    platform->write_out(echoed);
-  };
-  echo(state.decoder_name);
-  echo(state.decoder_option);
-  echo(dump);
+  write_free_line(platform, state.decoder_name.view());
+  write_free_line(platform, state.decoder_option.view());
+  write_free_line(platform, dump.view());
   line.clear();
   FreeLine(&line).integer(state.file_index);
   platform->write_out(line);
-  echo(file_name.columns(1, 72));
+  write_free_line(platform, file_name.columns(1, 72));
 
-  echo(decoder_command(platform, state, dump, file_name));
+  write_free_line(platform, decoder_command(platform, state, dump, file_name).view());
 
   // A dump left by an earlier run must never pass for this file's grid.
   std::string err;

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "driver/console.h"
 #include "driver/pause.h"
 #include "driver/stops.h"
 #include "text/fields.h"
@@ -87,32 +88,26 @@ const FileTimeRow* file_time_row(AppCode code) {
   return nullptr;
 }
 
-void write_free(Platform* platform, std::string_view text) {
-  std::string line;
-  FreeLine(&line).text(text);
-  platform->write_out(line);
-}
-
 [[noreturn]] void stop_incorrect_capa_name(Platform* platform, const Text<256>& name) {
-  write_free(platform, "Error:");
-  write_free(platform, "Filename incorrect");
+  write_free_line(platform, "Error:");
+  write_free_line(platform, "Filename incorrect");
   std::string line;
   FreeLine(&line).text("1st 3 chrs ").text(name.columns(1, 3)).text(" not= `CMC`");
   platform->write_out(line);
-  write_free(platform, "tallowgat aborted @ 343");
+  write_free_line(platform, "tallowgat aborted @ 343");
   throw RunStop{"", 1};
 }
 
 [[noreturn]] void stop_unreadable_time(Platform* platform, const RunState& state, const Text<256>& name) {
   platform->write_out("");
-  write_free(platform, "Error:");
+  write_free_line(platform, "Error:");
   std::string line;
   FreeLine(&line).text("Aplication = ").text(state.APP.columns(1, 50));
   platform->write_out(line);
   line.clear();
   FreeLine(&line).text("filename = ").text(name);
   platform->write_out(line);
-  write_free(platform, "Check is this is correct");
+  write_free_line(platform, "Check is this is correct");
   line.clear();
   FreeLine(&line)
       .text("Error reading yyyymmdd  hh:")
@@ -147,7 +142,7 @@ void extract_file_time(Platform* platform, RunState* state) {
   ok = read_int_field(at(name, positions->day), &state->file_day) && ok;
   ok = read_int_field(at(name, positions->hour), &state->file_hour) && ok;
   if (!ok) stop_unreadable_time(platform, *state, name);
-  write_free(platform, std::string(54, '*'));
+  write_free_line(platform, std::string(54, '*'));
 }
 
 }  // namespace tallowgate

@@ -78,15 +78,17 @@ DumpOutcome read_dump(const Text<20>& dump_name, Platform* platform, RunState* s
     return DumpOutcome::kBad;
   }
   GridStore& grid = state->VAL;
-  // Sized by the first good dump: a grid of another size would not fit the
-  // header already written.
+  // Sized by the grid of the run's first frame: a grid of another size would
+  // not fit the header written with it. Before that frame, a dump of another
+  // size than an earlier one that gave no frame gets storage of its own.
   const char* refusal = nullptr;
-  if (grid.allocated()) {
-    if (state->xcount != grid.columns() || state->ycount != grid.rows()) {
+  const bool same_size = grid.allocated() && state->xcount == grid.columns() && state->ycount == grid.rows();
+  if (!same_size) {
+    if (grid.allocated() && !state->first_frame) {
       refusal = "Error: grid differs from the first grid of this run";
+    } else if (!grid.allocate(state->xcount, state->ycount)) {
+      refusal = "Error: grid too large to hold";
     }
-  } else if (!grid.allocate(state->xcount, state->ycount)) {
-    refusal = "Error: grid too large to hold";
   }
   if (refusal != nullptr) {
     write_line(platform, refusal);

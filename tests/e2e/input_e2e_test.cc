@@ -183,6 +183,25 @@ TEST(InputE2e, AnUnreadableTimeStopsAfterThe390Pause) {
   EXPECT_EQ(r.status, 1);
 }
 
+// Without a name test the two summary lines take entries too: 998 files and
+// the first summary line fill the file list, and the second summary line,
+// which would need a 1000th entry, is not echoed before the run ends.
+TEST(InputE2e, TheLineThatWouldNeedA1000thEntryIsNotEchoed) {
+  E2eTree tree;
+  make_output_dirs(tree);
+  std::string echoes;
+  for (int i = 0; i < 998; ++i) {
+    const std::string name = "f" + std::to_string(1000 + i) + ".grib2";
+    put_file(tree, name);
+    echoes += name + "\n";
+  }
+
+  const RunResult r = tree.run({"RDPA"});
+  EXPECT_EQ(from_listing(r), " 25\n" + echoes + " bytes\n");
+  EXPECT_EQ(r.err, "tallowgate: grib_list.txt: more than 999 entries for the file list\n");
+  EXPECT_EQ(r.status, 1);
+}
+
 TEST(InputE2e, WritesItsOwnListingInTheDirectoryCommandsLayout) {
   E2eTree tree;
   make_output_dirs(tree);

@@ -1,6 +1,6 @@
 #include "driver/command_line.h"
 
-#include "driver/console.h"
+#include "run/console.h"
 #include "text/fields.h"
 
 namespace tallowgate {

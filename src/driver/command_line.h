@@ -6,8 +6,8 @@
 #include <string>
 #include <string_view>
 
-#include "driver/run_state.h"
 #include "platform/platform.h"
+#include "run/run_state.h"
 #include "text/fixed_text.h"
 
 namespace tallowgate {

@@ -3,8 +3,8 @@
 #include <string>
 
 #include "calendar/julian_day.h"
-#include "driver/console.h"
-#include "driver/pause.h"
+#include "run/console.h"
+#include "run/pause.h"
 #include "text/fields.h"
 #include "text/free_read.h"
 

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "driver/console.h"
+#include "run/console.h"
 #include "text/fields.h"
 
 namespace tallowgate {

@@ -3,7 +3,7 @@
 #include <memory>
 #include <string>
 
-#include "driver/pause.h"
+#include "run/pause.h"
 #include "text/fields.h"
 #include "text/free_read.h"
 

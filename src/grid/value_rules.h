@@ -1,7 +1,7 @@
 #ifndef TALLOWGATE_GRID_VALUE_RULES_H_
 #define TALLOWGATE_GRID_VALUE_RULES_H_
 
-#include "driver/run_state.h"
+#include "run/run_state.h"
 
 namespace tallowgate {
 

@@ -2,9 +2,9 @@
 
 #include <string>
 
-#include "driver/console.h"
-#include "driver/pause.h"
-#include "driver/stops.h"
+#include "run/console.h"
+#include "run/pause.h"
+#include "run/stops.h"
 #include "text/fields.h"
 #include "text/free_read.h"
 

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "driver/pause.h"
+#include "run/pause.h"
 #include "text/fields.h"
 
 namespace tallowgate {

@@ -5,7 +5,7 @@
 #include <string_view>
 
 #include "driver/run_date.h"
-#include "driver/stops.h"
+#include "run/stops.h"
 #include "text/fields.h"
 
 namespace tallowgate {

@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-#include "driver/stops.h"
+#include "run/stops.h"
 #include "text/fields.h"
 
 namespace tallowgate {

@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "driver/command_line.h"
-#include "driver/stops.h"
 #include "platform/fake_platform.h"
+#include "run/stops.h"
 
 namespace tallowgate {
 namespace {

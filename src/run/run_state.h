@@ -1,5 +1,5 @@
-#ifndef TALLOWGATE_DRIVER_RUN_STATE_H_
-#define TALLOWGATE_DRIVER_RUN_STATE_H_
+#ifndef TALLOWGATE_RUN_RUN_STATE_H_
+#define TALLOWGATE_RUN_RUN_STATE_H_
 
 #include <memory>
 #include <optional>
@@ -80,4 +80,4 @@ struct RunState {
 
 }  // namespace tallowgate
 
-#endif  // TALLOWGATE_DRIVER_RUN_STATE_H_
+#endif  // TALLOWGATE_RUN_RUN_STATE_H_

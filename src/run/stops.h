@@ -1,5 +1,5 @@
-#ifndef TALLOWGATE_DRIVER_STOPS_H_
-#define TALLOWGATE_DRIVER_STOPS_H_
+#ifndef TALLOWGATE_RUN_STOPS_H_
+#define TALLOWGATE_RUN_STOPS_H_
 
 #include <string>
 
@@ -14,4 +14,4 @@ struct RunStop {
 
 }  // namespace tallowgate
 
-#endif  // TALLOWGATE_DRIVER_STOPS_H_
+#endif  // TALLOWGATE_RUN_STOPS_H_

@@ -8,6 +8,11 @@
 
 namespace tallowgate {
 
+void set_decoder_parts(RunState* state) {
+  state->decoder_name = "wgrib2";
+  state->decoder_option = " -text";
+}
+
 Text<20> dump_name(int year, int month, int day, int hour) {
   std::string name = "temp_";
   append_int(&name, year, 4, 4);

@@ -12,6 +12,10 @@ namespace tallowgate {
 inline constexpr std::size_t kDecoderCommandLength = 116;
 inline constexpr std::size_t kMaxDecodedNameLength = 79;
 
+// Sets the fixed pieces of the decoder command: decoder_name "wgrib2" and
+// decoder_option " -text".
+void set_decoder_parts(RunState* state);
+
 // The name of the dump the decoder writes for a file of this valid time,
 // "temp_" yyyymmdd hhh ".txt": 2025-08-24 hour 12 gives "temp_20250824012.txt".
 // The hour is the file's own, 24 and more included.

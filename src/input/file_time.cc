@@ -34,13 +34,13 @@ constexpr FileTimeRow kFileTimeRows[] = {
     {AppCode::kCapa10,     false, {{1, 4},   {5, 6},   {7, 8},   {9, 10}}},
     {AppCode::kCapa,       true,  kNotUsed},
     {AppCode::kRdpa,       false, {{1, 4},   {5, 6},   {7, 8},   {10, 11}}},  // character 9 is never read
-    {AppCode::kRdpsPcpFc,  false, {{1, 4},   {5, 6},   {7, 8},   {57, 58}}},
     {AppCode::kRdpsTmpHc,  false, {{1, 4},   {5, 6},   {7, 8},   {53, 54}}},
+    {AppCode::kRdpsPcpFc,  false, {{1, 4},   {5, 6},   {7, 8},   {57, 58}}},
     {AppCode::kRdpsTmpFc,  false, {{1, 4},   {5, 6},   {7, 8},   {53, 54}}},
     {AppCode::kRdpaPrelim, false, {{1, 4},   {5, 6},   {7, 8},   {10, 11}}},  // character 9 is never read
+    {AppCode::kRglT,       false, {{26, 29}, {30, 31}, {32, 33}, {39, 40}}},
     {AppCode::kRegP,       false, {{27, 30}, {31, 32}, {33, 34}, {40, 41}}},
     {AppCode::kRegT,       false, {{26, 29}, {30, 31}, {32, 33}, {39, 40}}},
-    {AppCode::kRglT,       false, {{26, 29}, {30, 31}, {32, 33}, {39, 40}}},
     {AppCode::kGlbP,       false, {{34, 37}, {38, 39}, {40, 41}, {46, 48}}},
     {AppCode::kGlbT,       false, {{33, 36}, {37, 38}, {39, 40}, {45, 47}}},
     {AppCode::kGlbSP,      false, {{34, 37}, {38, 39}, {40, 41}, {46, 48}}},
@@ -50,6 +50,8 @@ constexpr FileTimeRow kFileTimeRows[] = {
     {AppCode::kRdrP,       false, {{22, 25}, {26, 27}, {28, 29}, {30, 31}}},
 };
 // clang-format on
+static_assert(one_row_per_code(kFileTimeRows),
+              "kFileTimeRows needs one row per application code, in code order");
 
 // The name layouts of the precipitation analysis, tried in order: "CMC" at
 // the start (with or without "cutoff" after the accumulation), or "CMC" after
@@ -77,13 +79,6 @@ const TimePositions* capa_positions(const Text<256>& name) {
     if (at(name, layout.cmc) != "CMC") continue;
     if (layout.cutoff.first != 0 && at(name, layout.cutoff) != "cutoff") continue;
     return &layout.at;
-  }
-  return nullptr;
-}
-
-const FileTimeRow* file_time_row(AppCode code) {
-  for (const FileTimeRow& row : kFileTimeRows) {
-    if (row.code == code) return &row;
   }
   return nullptr;
 }
@@ -122,14 +117,8 @@ const FileTimeRow* file_time_row(AppCode code) {
 
 }  // namespace
 
-void set_decoder_parts(RunState* state) {
-  state->decoder_name = "wgrib2";
-  state->decoder_option = " -text";
-}
-
 void extract_file_time(Platform* platform, RunState* state) {
-  const FileTimeRow* row = file_time_row(*state->code);
-  if (row == nullptr) return;
+  const FileTimeRow* row = &row_for(kFileTimeRows, *state->code);
   const Text<256>& name = state->FLN[static_cast<std::size_t>(state->file_index - 1)];
   const TimePositions* positions = &row->at;
   if (row->capa_layouts) {

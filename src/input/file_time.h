@@ -6,10 +6,6 @@
 
 namespace tallowgate {
 
-// Sets the fixed pieces of the decoder command: decoder_name "wgrib2" and
-// decoder_option " -text".
-void set_decoder_parts(RunState* state);
-
 // Reads the valid time of FLN[state->file_index - 1] into file_year,
 // file_month, file_day and file_hour from the character positions of the
 // run's product (state->code must be set), and writes the line of asterisks

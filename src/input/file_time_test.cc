@@ -6,7 +6,6 @@
 #include <string>
 #include <vector>
 
-#include "driver/command_line.h"
 #include "platform/fake_platform.h"
 #include "run/stops.h"
 
@@ -79,13 +78,7 @@ TEST_F(FileTimeTest, ReadsTheValidTimeOfEveryProduct) {
     EXPECT_EQ(state.file_hour, c.hour);
     EXPECT_EQ(platform.out_lines, std::vector<std::string>{kStars});
   }
-  EXPECT_EQ(covered.size(), std::size(kAllAppCodes));
-}
-
-TEST_F(FileTimeTest, DecoderPartsAreFixed) {
-  set_decoder_parts(&state);
-  EXPECT_EQ(state.decoder_name.view(), "wgrib2" + std::string(17, ' '));
-  EXPECT_EQ(state.decoder_option.view(), " -text");
+  EXPECT_EQ(covered.size(), kAppCodeCount);
 }
 
 TEST_F(FileTimeTest, ACapaNameWithoutCmcStopsAt343) {

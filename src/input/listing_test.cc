@@ -5,7 +5,6 @@
 #include <string>
 #include <vector>
 
-#include "driver/command_line.h"
 #include "platform/fake_platform.h"
 
 namespace tallowgate {
@@ -136,7 +135,7 @@ TEST_F(ListingTest, EverySelectionRowOnBothNameColumns) {
         {AppCode::kHreT, 57, {5}, 1, {"    " + cols(tail[5], 1, 53)}, false},
         {AppCode::kRdrP, 41, all, 8, every(fixed(41)), true},
     };
-    ASSERT_EQ(std::size(cases), std::size(kAllAppCodes));
+    ASSERT_EQ(std::size(cases), kAppCodeCount);
     for (const Case& c : cases) {
       SCOPED_TRACE(std::string(app_code_text(c.code)) +
                    (short_date ? " 8-character date" : " 10-character date"));

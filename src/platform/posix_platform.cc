@@ -16,6 +16,7 @@
 #include <ctime>
 
 #include "platform/local_path.h"
+#include "platform/system_platform.h"
 
 extern char** environ;
 
@@ -507,5 +508,7 @@ bool PosixPlatform::run_program(std::string_view name, const std::vector<std::st
   }
   return true;
 }
+
+std::unique_ptr<Platform> make_system_platform() { return std::make_unique<PosixPlatform>(); }
 
 }  // namespace tallowgate

@@ -2,6 +2,7 @@
 #define TALLOWGATE_RUN_APP_CODE_H_
 
 #include <cstddef>
+#include <iterator>
 #include <optional>
 #include <string_view>
 

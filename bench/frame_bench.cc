@@ -11,10 +11,10 @@
 #include <string>
 #include <string_view>
 
-#include "driver/run_state.h"
 #include "grid/dump_reader.h"
 #include "platform/posix_platform.h"
 #include "r2c/frame.h"
+#include "run/run_state.h"
 
 namespace tallowgate {
 namespace {

@@ -1,14 +1,16 @@
 #!/usr/bin/env bash
-# Installs, builds and runs every test: once in a normal build with warnings
-# as errors, once under AddressSanitizer and UndefinedBehaviorSanitizer.
+# Installs, builds, checks the sources (layering, formatting, clang-tidy) and
+# runs every test: once in a normal build with warnings as errors, once under
+# AddressSanitizer and UndefinedBehaviorSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
 jobs=$(nproc)
 
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTALLOWGATE_DECODER=ON -DTALLOWGATE_BENCH=ON \
-  -DCMAKE_COMPILE_WARNING_AS_ERROR=ON >/dev/null
+  -DCMAKE_COMPILE_WARNING_AS_ERROR=ON -DCMAKE_EXPORT_COMPILE_COMMANDS=ON >/dev/null
 cmake --build build -j"$jobs"
+bash scripts/check_sources.sh build
 ctest --test-dir build --output-on-failure -j"$jobs"
 
 cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=Debug -DTALLOWGATE_SANITIZE=ON -DTALLOWGATE_BENCH=OFF \

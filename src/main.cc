@@ -1,11 +1,12 @@
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "driver/run.h"
-#include "platform/posix_platform.h"
+#include "platform/system_platform.h"
 
 int main(int argc, char** argv) {
-  tallowgate::PosixPlatform platform;
+  const std::unique_ptr<tallowgate::Platform> platform = tallowgate::make_system_platform();
   const std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
-  return tallowgate::run(&platform, args);
+  return tallowgate::run(platform.get(), args);
 }

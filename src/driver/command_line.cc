@@ -1,37 +1,10 @@
 #include "driver/command_line.h"
 
-#include "driver/console.h"
+#include "run/console.h"
 #include "text/fields.h"
 
 namespace tallowgate {
 namespace {
-
-struct AppCodeRow {
-  AppCode code;
-  std::string_view text;
-  bool first_five_only;  // any text beginning with these five characters matches
-};
-
-constexpr AppCodeRow kAppCodeRows[] = {
-    {AppCode::kCapa15, "capa15", false},
-    {AppCode::kCapa10, "capa10", false},
-    {AppCode::kCapa, "capa", false},
-    {AppCode::kRdpa, "RDPA", false},
-    {AppCode::kRdpsTmpHc, "RDPS-TMP-HC", false},
-    {AppCode::kRdpsPcpFc, "RDPS-PCP-FC", false},
-    {AppCode::kRdpsTmpFc, "RDPS-TMP-FC", false},
-    {AppCode::kRdpaPrelim, "RDPA_prelim", false},
-    {AppCode::kRglT, "rglT", false},
-    {AppCode::kRegP, "regP", false},
-    {AppCode::kRegT, "regT", false},
-    {AppCode::kGlbP, "glbP", false},
-    {AppCode::kGlbT, "glbT", false},
-    {AppCode::kGlbSP, "glbSP", true},
-    {AppCode::kGlbST, "glbST", false},
-    {AppCode::kHreP, "hreP", false},
-    {AppCode::kHreT, "hreT", false},
-    {AppCode::kRdrP, "rdrP", false},
-};
 
 constexpr std::string_view kBanner[] = {
     "***************************",
@@ -67,20 +40,6 @@ constexpr std::string_view kHelpList[] = {
 };
 
 }  // namespace
-
-std::string_view app_code_text(AppCode code) {
-  for (const AppCodeRow& row : kAppCodeRows) {
-    if (row.code == code) return row.text;
-  }
-  return {};
-}
-
-std::optional<AppCode> match_app_code(const Text<72>& app) {
-  for (const AppCodeRow& row : kAppCodeRows) {
-    if (row.first_five_only ? app.starts_with(row.text) : app == row.text) return row.code;
-  }
-  return std::nullopt;
-}
 
 void write_banner(Platform* platform) {
   for (std::string_view line : kBanner) write_free_line(platform, line);

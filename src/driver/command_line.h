@@ -6,26 +6,11 @@
 #include <string>
 #include <string_view>
 
-#include "driver/run_state.h"
 #include "platform/platform.h"
+#include "run/run_state.h"
 #include "text/fixed_text.h"
 
 namespace tallowgate {
-
-// Every application code, in the order codes are compared (first match wins).
-inline constexpr AppCode kAllAppCodes[] = {
-    AppCode::kCapa15,    AppCode::kCapa10,    AppCode::kCapa,       AppCode::kRdpa,  AppCode::kRdpsTmpHc,
-    AppCode::kRdpsPcpFc, AppCode::kRdpsTmpFc, AppCode::kRdpaPrelim, AppCode::kRglT,  AppCode::kRegP,
-    AppCode::kRegT,      AppCode::kGlbP,      AppCode::kGlbT,       AppCode::kGlbSP, AppCode::kGlbST,
-    AppCode::kHreP,      AppCode::kHreT,      AppCode::kRdrP,
-};
-
-// The code as operators type it: "capa15", "RDPS-TMP-HC", "glbSP".
-std::string_view app_code_text(AppCode code);
-
-// The code `app` names: exact and case-sensitive, trailing blanks ignored,
-// except that any text beginning with "glbSP" is glbSP. Empty when none.
-std::optional<AppCode> match_app_code(const Text<72>& app);
 
 // The opening banner and the usage lines; the closing banner.
 void write_banner(Platform* platform);

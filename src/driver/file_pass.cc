@@ -2,11 +2,11 @@
 
 #include <string>
 
-#include "driver/console.h"
 #include "grid/decoder.h"
 #include "grid/dump_reader.h"
 #include "r2c/frame.h"
 #include "r2c/header.h"
+#include "run/console.h"
 
 namespace tallowgate {
 

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "grid/decoder.h"
 #include "platform/fake_platform.h"
 
 namespace tallowgate {
@@ -30,8 +31,7 @@ class FilePassTest : public ::testing::Test {
       if (text != "#no-dump") p->files[run.args[1]] = text;
     };
     state_.code = AppCode::kRegP;
-    state_.decoder_name = "wgrib2";
-    state_.decoder_option = " -text";
+    set_decoder_parts(&state_);
     std::string err;
     state_.output = platform_.open_output("out.r2c", &err);
   }

@@ -4,11 +4,13 @@
 #include "driver/file_pass.h"
 #include "driver/run_date.h"
 #include "driver/run_report.h"
-#include "driver/run_state.h"
-#include "driver/stops.h"
+#include "grid/decoder.h"
 #include "input/file_time.h"
 #include "input/listing.h"
 #include "r2c/output_target.h"
+#include "run/clock.h"
+#include "run/run_state.h"
+#include "run/stops.h"
 
 namespace tallowgate {
 namespace {

@@ -3,8 +3,8 @@
 #include <string>
 
 #include "calendar/julian_day.h"
-#include "driver/console.h"
-#include "driver/pause.h"
+#include "run/console.h"
+#include "run/pause.h"
 #include "text/fields.h"
 #include "text/free_read.h"
 
@@ -42,33 +42,6 @@ void write_day_number(Platform* platform, int day_number, int year, int month, i
 }
 
 }  // namespace
-
-void query_clock(Platform* platform, RunState* state) {
-  const LocalTime t = platform->now();
-  std::string day;
-  append_int(&day, t.year, 4, 4);
-  append_int(&day, t.month, 2, 2);
-  append_int(&day, t.day, 2, 2);
-  state->CDAY.assign(day);
-  std::string time;
-  append_int(&time, t.hour, 2, 2);
-  append_int(&time, t.minute, 2, 2);
-  append_int(&time, t.second, 2, 2);
-  time.push_back('.');
-  append_int(&time, t.millisecond, 3, 3);
-  state->TIME.assign(time);
-}
-
-void write_info_lines(Platform* platform, const RunState& state) {
-  std::string line = "    Info:   runtime    ";
-  line.append(state.TIME.columns(1, 2)).append(":").append(state.TIME.columns(3, 4));
-  line.append(":").append(state.TIME.columns(5, 6));
-  platform->write_out(line);
-  line = "    Info:   rundate  ";
-  line.append(state.CDAY.columns(1, 4)).append("-").append(state.CDAY.columns(5, 6));
-  line.append("-").append(state.CDAY.columns(7, 8));
-  platform->write_out(line);
-}
 
 void fix_run_date(Platform* platform, RunState* state) {
   int year = 0, month = 0, day = 0, hour = 0;

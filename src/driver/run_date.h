@@ -1,19 +1,13 @@
 #ifndef TALLOWGATE_DRIVER_RUN_DATE_H_
 #define TALLOWGATE_DRIVER_RUN_DATE_H_
 
-#include "driver/run_state.h"
 #include "platform/platform.h"
+#include "run/run_state.h"
 
 namespace tallowgate {
 
 // Where an operator forces the date of a run.
 inline constexpr char kOverridePath[] = "\\grib2\\today.txt";
-
-// Fills CDAY (yyyymmdd) and TIME (hhmmss.sss) from the local clock.
-void query_clock(Platform* platform, RunState* state);
-
-// The "Info:" lines with the time and date of CDAY and TIME.
-void write_info_lines(Platform* platform, const RunState& state);
 
 // Fixes the run date into the valid-time fields. With the override file, its
 // year, month and day replace DATE_KEY, after two operator pauses; without

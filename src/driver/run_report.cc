@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "driver/run_date.h"
+#include "run/clock.h"
 #include "text/fields.h"
 
 namespace tallowgate {

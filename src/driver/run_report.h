@@ -1,8 +1,8 @@
 #ifndef TALLOWGATE_DRIVER_RUN_REPORT_H_
 #define TALLOWGATE_DRIVER_RUN_REPORT_H_
 
-#include "driver/run_state.h"
 #include "platform/platform.h"
+#include "run/run_state.h"
 
 namespace tallowgate {
 

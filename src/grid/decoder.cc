@@ -3,10 +3,15 @@
 #include <string>
 #include <vector>
 
-#include "driver/console.h"
+#include "run/console.h"
 #include "text/fields.h"
 
 namespace tallowgate {
+
+void set_decoder_parts(RunState* state) {
+  state->decoder_name = "wgrib2";
+  state->decoder_option = " -text";
+}
 
 Text<20> dump_name(int year, int month, int day, int hour) {
   std::string name = "temp_";

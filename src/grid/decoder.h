@@ -1,8 +1,8 @@
 #ifndef TALLOWGATE_GRID_DECODER_H_
 #define TALLOWGATE_GRID_DECODER_H_
 
-#include "driver/run_state.h"
 #include "platform/platform.h"
+#include "run/run_state.h"
 #include "text/fixed_text.h"
 
 namespace tallowgate {
@@ -11,6 +11,10 @@ namespace tallowgate {
 // have at most kMaxDecodedNameLength of them.
 inline constexpr std::size_t kDecoderCommandLength = 116;
 inline constexpr std::size_t kMaxDecodedNameLength = 79;
+
+// Sets the fixed pieces of the decoder command: decoder_name "wgrib2" and
+// decoder_option " -text".
+void set_decoder_parts(RunState* state);
 
 // The name of the dump the decoder writes for a file of this valid time,
 // "temp_" yyyymmdd hhh ".txt": 2025-08-24 hour 12 gives "temp_20250824012.txt".

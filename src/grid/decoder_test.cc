@@ -12,8 +12,7 @@ namespace {
 
 RunState state_for(const std::string& file_name, int index = 1, int count = 24) {
   RunState state;
-  state.decoder_name = "wgrib2";
-  state.decoder_option = " -text";
+  set_decoder_parts(&state);
   state.FLN[static_cast<std::size_t>(index - 1)].assign(file_name);
   state.file_index = index;
   state.file_count = count;

@@ -3,7 +3,8 @@
 #include <memory>
 #include <string>
 
-#include "driver/pause.h"
+#include "run/console.h"
+#include "run/pause.h"
 #include "text/fields.h"
 #include "text/free_read.h"
 
@@ -11,12 +12,6 @@ namespace tallowgate {
 namespace {
 
 constexpr std::string_view kValuePause = "PAUSE 88888";
-
-void write_line(Platform* platform, std::string_view a, std::string_view b = {}, std::string_view c = {}) {
-  std::string line;
-  FreeLine(&line).text(a).text(b).text(c);
-  platform->write_out(line);
-}
 
 // Reads the two counts, assigning each as it is read. False when the dump
 // ends or an item is not an integer before both are found.
@@ -48,7 +43,7 @@ std::unique_ptr<TextReader> open_dump(std::string_view name, Platform* platform)
 // A value that cannot be read: the operator is told, and reading waits for
 // Enter.
 void report_incomplete(Platform* platform, const Text<20>& dump_name) {
-  write_line(platform, "Error: ", dump_name.view(), " incomplete");
+  write_free_line(platform, "Error: " + std::string(dump_name.view()) + " incomplete");
   pause(platform, kValuePause);
 }
 
@@ -74,7 +69,7 @@ DumpOutcome read_dump(const Text<20>& dump_name, Platform* platform, RunState* s
   platform->write_out(echo);
 
   if (!counted || state->xcount < 1 || state->ycount < 1) {
-    write_line(platform, "Found bad frame in ", dump_name.view());
+    write_free_line(platform, "Found bad frame in " + std::string(dump_name.view()));
     return DumpOutcome::kBad;
   }
   GridStore& grid = state->VAL;
@@ -91,8 +86,8 @@ DumpOutcome read_dump(const Text<20>& dump_name, Platform* platform, RunState* s
     }
   }
   if (refusal != nullptr) {
-    write_line(platform, refusal);
-    write_line(platform, "Found bad frame in ", dump_name.view());
+    write_free_line(platform, refusal);
+    write_free_line(platform, "Found bad frame in " + std::string(dump_name.view()));
     return DumpOutcome::kBad;
   }
 

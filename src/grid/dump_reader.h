@@ -1,8 +1,8 @@
 #ifndef TALLOWGATE_GRID_DUMP_READER_H_
 #define TALLOWGATE_GRID_DUMP_READER_H_
 
-#include "driver/run_state.h"
 #include "platform/platform.h"
+#include "run/run_state.h"
 #include "text/fixed_text.h"
 
 namespace tallowgate {

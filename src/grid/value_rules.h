@@ -1,7 +1,7 @@
 #ifndef TALLOWGATE_GRID_VALUE_RULES_H_
 #define TALLOWGATE_GRID_VALUE_RULES_H_
 
-#include "driver/run_state.h"
+#include "run/app_code.h"
 
 namespace tallowgate {
 
@@ -18,9 +18,8 @@ struct ValueRule {
   RowOrder row_order;
 };
 
-// The value rule of `code`; null for a code that has none (its frames carry
-// no value rows).
-const ValueRule* find_value_rule(AppCode code);
+// The value rule of `code`.
+const ValueRule& value_rule(AppCode code);
 
 // The value written for `value`: the smaller of it and the cap, compared as
 // floats; a value that is not a number gives the cap. There is no lower limit,

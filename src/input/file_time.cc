@@ -2,9 +2,9 @@
 
 #include <string>
 
-#include "driver/console.h"
-#include "driver/pause.h"
-#include "driver/stops.h"
+#include "run/console.h"
+#include "run/pause.h"
+#include "run/stops.h"
 #include "text/fields.h"
 #include "text/free_read.h"
 
@@ -37,13 +37,13 @@ constexpr FileTimeRow kFileTimeRows[] = {
     {AppCode::kCapa10,     false, {{1, 4},   {5, 6},   {7, 8},   {9, 10}},   {}},
     {AppCode::kCapa,       true,  kNotUsed,                                   {}},
     {AppCode::kRdpa,       false, {{1, 4},   {5, 6},   {7, 8},   {10, 11}},  {}},  // character 9 is never read
-    {AppCode::kRdpsPcpFc,  false, {{1, 4},   {5, 6},   {7, 8},   {57, 58}},  {10, 11}},
     {AppCode::kRdpsTmpHc,  false, {{1, 4},   {5, 6},   {7, 8},   {53, 54}},  {10, 11}},
+    {AppCode::kRdpsPcpFc,  false, {{1, 4},   {5, 6},   {7, 8},   {57, 58}},  {10, 11}},
     {AppCode::kRdpsTmpFc,  false, {{1, 4},   {5, 6},   {7, 8},   {53, 54}},  {10, 11}},
     {AppCode::kRdpaPrelim, false, {{1, 4},   {5, 6},   {7, 8},   {10, 11}},  {}},  // character 9 is never read
+    {AppCode::kRglT,       false, {{26, 29}, {30, 31}, {32, 33}, {39, 40}},  {34, 35}},
     {AppCode::kRegP,       false, {{27, 30}, {31, 32}, {33, 34}, {40, 41}},  {35, 36}},
     {AppCode::kRegT,       false, {{26, 29}, {30, 31}, {32, 33}, {39, 40}},  {34, 35}},
-    {AppCode::kRglT,       false, {{26, 29}, {30, 31}, {32, 33}, {39, 40}},  {34, 35}},
     {AppCode::kGlbP,       false, {{34, 37}, {38, 39}, {40, 41}, {46, 48}},  {42, 43}},
     {AppCode::kGlbT,       false, {{33, 36}, {37, 38}, {39, 40}, {45, 47}},  {41, 42}},
     {AppCode::kGlbSP,      false, {{34, 37}, {38, 39}, {40, 41}, {46, 48}},  {42, 43}},
@@ -53,6 +53,8 @@ constexpr FileTimeRow kFileTimeRows[] = {
     {AppCode::kRdrP,       false, {{22, 25}, {26, 27}, {28, 29}, {30, 31}},  {}},
 };
 // clang-format on
+static_assert(one_row_per_code(kFileTimeRows),
+              "kFileTimeRows needs one row per application code, in code order");
 
 // The name layouts of the precipitation analysis, tried in order: "CMC" at
 // the start (with or without "cutoff" after the accumulation), or "CMC" after
@@ -96,13 +98,6 @@ int run_hour(const Text<256>& name, Columns c) {
   return hour <= 23 ? hour : 0;
 }
 
-const FileTimeRow* file_time_row(AppCode code) {
-  for (const FileTimeRow& row : kFileTimeRows) {
-    if (row.code == code) return &row;
-  }
-  return nullptr;
-}
-
 [[noreturn]] void stop_incorrect_capa_name(Platform* platform, const Text<256>& name) {
   write_free_line(platform, "Error:");
   write_free_line(platform, "Filename incorrect");
@@ -137,14 +132,8 @@ const FileTimeRow* file_time_row(AppCode code) {
 
 }  // namespace
 
-void set_decoder_parts(RunState* state) {
-  state->decoder_name = "wgrib2";
-  state->decoder_option = " -text";
-}
-
 void extract_file_time(Platform* platform, RunState* state) {
-  const FileTimeRow* row = file_time_row(*state->code);
-  if (row == nullptr) return;
+  const FileTimeRow* row = &row_for(kFileTimeRows, *state->code);
   const Text<256>& name = state->FLN[static_cast<std::size_t>(state->file_index - 1)];
   const TimePositions* positions = &row->at;
   if (row->capa_layouts) {

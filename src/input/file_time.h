@@ -1,14 +1,10 @@
 #ifndef TALLOWGATE_INPUT_FILE_TIME_H_
 #define TALLOWGATE_INPUT_FILE_TIME_H_
 
-#include "driver/run_state.h"
 #include "platform/platform.h"
+#include "run/run_state.h"
 
 namespace tallowgate {
-
-// Sets the fixed pieces of the decoder command: decoder_name "wgrib2" and
-// decoder_option " -text".
-void set_decoder_parts(RunState* state);
 
 // Reads the valid time of FLN[state->file_index - 1] into file_year,
 // file_month, file_day and file_hour from the character positions of the

@@ -6,9 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "driver/command_line.h"
-#include "driver/stops.h"
 #include "platform/fake_platform.h"
+#include "run/stops.h"
 
 namespace tallowgate {
 namespace {
@@ -84,7 +83,7 @@ TEST_F(FileTimeTest, ReadsTheValidTimeOfEveryProduct) {
     EXPECT_EQ(state.file_hour, c.hour);
     EXPECT_EQ(platform.out_lines, std::vector<std::string>{kStars});
   }
-  EXPECT_EQ(covered.size(), std::size(kAllAppCodes));
+  EXPECT_EQ(covered.size(), kAppCodeCount);
 }
 
 // Only two digits giving 0 to 23 are a run hour; anything else there counts
@@ -114,12 +113,6 @@ TEST_F(FileTimeTest, ARunHourCountsOnlyWhenItIsAnHour) {
     extract(c.code, c.name);
     EXPECT_EQ(state.file_hour, c.hour);
   }
-}
-
-TEST_F(FileTimeTest, DecoderPartsAreFixed) {
-  set_decoder_parts(&state);
-  EXPECT_EQ(state.decoder_name.view(), "wgrib2" + std::string(17, ' '));
-  EXPECT_EQ(state.decoder_option.view(), " -text");
 }
 
 TEST_F(FileTimeTest, ACapaNameWithoutCmcStopsAt343) {

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "driver/pause.h"
+#include "run/pause.h"
 #include "text/fields.h"
 
 namespace tallowgate {
@@ -142,8 +142,8 @@ constexpr SelectionRow kSelectionRows[] = {
     {AppCode::kCapa,        62,  kKeepAll,                            {field(1, 62), kNoEcho},             kNoEcho,             true},
     {AppCode::kRdpa,       256,  kKeepAll,                            {kTrimmedName, kNoEcho},             kNoEcho,             true},
     {AppCode::kRdpsTmpHc,  256,  kKeepAll,                            {kTrimmedName, kNoEcho},             kNoEcho,             true},
-    {AppCode::kRdpsTmpFc,   72,  {14, 29, "MSC_RDPS_AirTemp"},        {free_form(1, 72), free_form(14, 29)}, field(1, 72),      true},
     {AppCode::kRdpsPcpFc,   72,  {14, 28, "MSC_RDPS_Precip"},         {free_form(1, 72), kNoEcho},         field(1, 72),        true},
+    {AppCode::kRdpsTmpFc,   72,  {14, 29, "MSC_RDPS_AirTemp"},        {free_form(1, 72), free_form(14, 29)}, field(1, 72),      true},
     {AppCode::kRdpaPrelim,  68,  kKeepAll,                            {field(1, 68), kNoEcho},             kNoEcho,             true},
     {AppCode::kRglT,        62,  kKeepAll,                            {field(1, 46), kNoEcho},             kNoEcho,             false},
     {AppCode::kRegP,        47,  {1, 12, "CMC_reg_APCP"},             {kNoEcho, kNoEcho},                  field(1, 47),        false},
@@ -157,6 +157,8 @@ constexpr SelectionRow kSelectionRows[] = {
     {AppCode::kRdrP,        41,  kKeepAll,                            {field(1, 41), kNoEcho},             kNoEcho,             true},
 };
 // clang-format on
+static_assert(one_row_per_code(kSelectionRows),
+              "kSelectionRows needs one row per application code, in code order");
 
 constexpr bool tests_fit_their_prefixes() {
   for (const SelectionRow& row : kSelectionRows) {
@@ -168,13 +170,6 @@ constexpr bool tests_fit_their_prefixes() {
   return true;
 }
 static_assert(tests_fit_their_prefixes(), "a name test's columns must span its prefix");
-
-const SelectionRow* selection_row(AppCode code) {
-  for (const SelectionRow& row : kSelectionRows) {
-    if (row.code == code) return &row;
-  }
-  return nullptr;
-}
 
 void write_echo(Platform* platform, const Echo& echo, const Text<256>& name) {
   std::string line;
@@ -285,8 +280,7 @@ void read_listing(Platform* platform, RunState* state) {
   }
 
   state->file_count = 0;
-  const SelectionRow* row = selection_row(*state->code);
-  if (row == nullptr) return;
+  const SelectionRow* row = &row_for(kSelectionRows, *state->code);
 
   const auto width = static_cast<std::size_t>(row->name_width);
   int slots = 0;

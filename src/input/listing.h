@@ -4,8 +4,8 @@
 #include <string>
 #include <string_view>
 
-#include "driver/run_state.h"
 #include "platform/platform.h"
+#include "run/run_state.h"
 
 namespace tallowgate {
 

@@ -5,7 +5,6 @@
 #include <string>
 #include <vector>
 
-#include "driver/command_line.h"
 #include "platform/fake_platform.h"
 
 namespace tallowgate {
@@ -37,29 +36,10 @@ std::string windows_listing(const std::vector<std::string>& names, bool short_da
   return s;
 }
 
-std::vector<std::string> lines_of(const std::string& text) {
-  std::vector<std::string> lines;
-  std::size_t start = 0;
-  while (start < text.size()) {
-    std::size_t end = text.find('\n', start);
-    lines.push_back(text.substr(start, end - start));
-    start = end + 1;
-  }
-  for (std::string& line : lines) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-  }
-  return lines;
-}
-
 // Columns `first` to `last` (1-based) of `text`, blank padded.
 std::string cols(const std::string& text, std::size_t first, std::size_t last) {
   std::string s = first <= text.size() ? text.substr(first - 1, last - first + 1) : "";
   s.resize(last - first + 1, ' ');
-  return s;
-}
-
-std::string trim(std::string s) {
-  while (!s.empty() && s.back() == ' ') s.pop_back();
   return s;
 }
 
@@ -74,93 +54,212 @@ struct ListingTest : testing::Test {
   }
 };
 
-TEST_F(ListingTest, EverySelectionRowOnBothNameColumns) {
-  for (bool short_date : {false, true}) {
-    const std::string listing = windows_listing(kNames, short_date);
-    const std::size_t column = short_date ? 37 : 39;
-    // What follows the name column on every line the selection reads: the
-    // eight file lines, then the two summary lines.
-    std::vector<std::string> tail;
-    for (const std::string& line : lines_of(listing)) {
-      if (tail.size() < 5 + 10) tail.push_back(line.size() > column ? line.substr(column) : "");
-    }
-    tail.erase(tail.begin(), tail.begin() + 5);
-
-    const auto every = [&](auto echo) {
-      std::vector<std::string> out;
-      for (const std::string& t : tail) {
-        for (const std::string& line : echo(t)) out.push_back(line);
+// What every selection row keeps and echoes from one listing of the eight
+// product files. The names are read from their own column whatever the width
+// of the date column; the echoes are those of the 10-character dates.
+TEST_F(ListingTest, EverySelectionRowKeepsAndEchoesItsProduct) {
+  struct Case {
+    std::vector<AppCode> codes;
+    std::vector<std::string> echo;  // the 10-character dates' console lines
+    std::vector<std::string> kept;  // FLN entries 1 to file_count
+  };
+  // clang-format off
+  const Case cases[] = {
+      {{AppCode::kCapa15, AppCode::kCapa10, AppCode::kCapa},
+       {" 25",
+        "20240612T00Z_MSC_RDPS_AirTemp_AGL-2m_RLatLon0.09_PT001H.grib2 ",
+        "20240612T00Z_MSC_RDPS_Precip-Accum1h_Sfc_RLatLon0.09_PT001H.gr",
+        "CMC_glb_APCP_SFC_0_latlon.15x.15_2020081000_P024.grib2        ",
+        "CMC_glb_TMP_TGL_2_latlon.15x.15_2020081000_P000.grib2         ",
+        "CMC_hrdps_east_APCP_SFC_0_ps2.5km_2019081112_P024-00.grib2    ",
+        "CMC_hrdps_east_TMP_TGL_2_ps2.5km_2019081112_P024-00.grib2     ",
+        "CMC_reg_APCP_SFC_0_ps10km_2024061200_P001.grib2               ",
+        "CMC_reg_TMP_TGL_2_ps10km_2019081112_P024.grib2                ",
+        " bytes                                                        ",
+        " bytes free                                                   ",
+        " # files =           8"},
+       {"20240612T00Z_MSC_RDPS_AirTemp_AGL-2m_RLatLon0.09_PT001H.grib2",
+        "20240612T00Z_MSC_RDPS_Precip-Accum1h_Sfc_RLatLon0.09_PT001H.gr",
+        "CMC_glb_APCP_SFC_0_latlon.15x.15_2020081000_P024.grib2",
+        "CMC_glb_TMP_TGL_2_latlon.15x.15_2020081000_P000.grib2",
+        "CMC_hrdps_east_APCP_SFC_0_ps2.5km_2019081112_P024-00.grib2",
+        "CMC_hrdps_east_TMP_TGL_2_ps2.5km_2019081112_P024-00.grib2",
+        "CMC_reg_APCP_SFC_0_ps10km_2024061200_P001.grib2",
+        "CMC_reg_TMP_TGL_2_ps10km_2019081112_P024.grib2"}},
+      {{AppCode::kRdpa, AppCode::kRdpsTmpHc},
+       {" 25",
+        "20240612T00Z_MSC_RDPS_AirTemp_AGL-2m_RLatLon0.09_PT001H.grib2",
+        "20240612T00Z_MSC_RDPS_Precip-Accum1h_Sfc_RLatLon0.09_PT001H.grib2",
+        "CMC_glb_APCP_SFC_0_latlon.15x.15_2020081000_P024.grib2",
+        "CMC_glb_TMP_TGL_2_latlon.15x.15_2020081000_P000.grib2",
+        "CMC_hrdps_east_APCP_SFC_0_ps2.5km_2019081112_P024-00.grib2",
+        "CMC_hrdps_east_TMP_TGL_2_ps2.5km_2019081112_P024-00.grib2",
+        "CMC_reg_APCP_SFC_0_ps10km_2024061200_P001.grib2",
+        "CMC_reg_TMP_TGL_2_ps10km_2019081112_P024.grib2",
+        " bytes",
+        " bytes free",
+        " # files =           8"},
+       {"20240612T00Z_MSC_RDPS_AirTemp_AGL-2m_RLatLon0.09_PT001H.grib2",
+        "20240612T00Z_MSC_RDPS_Precip-Accum1h_Sfc_RLatLon0.09_PT001H.grib2",
+        "CMC_glb_APCP_SFC_0_latlon.15x.15_2020081000_P024.grib2",
+        "CMC_glb_TMP_TGL_2_latlon.15x.15_2020081000_P000.grib2",
+        "CMC_hrdps_east_APCP_SFC_0_ps2.5km_2019081112_P024-00.grib2",
+        "CMC_hrdps_east_TMP_TGL_2_ps2.5km_2019081112_P024-00.grib2",
+        "CMC_reg_APCP_SFC_0_ps10km_2024061200_P001.grib2",
+        "CMC_reg_TMP_TGL_2_ps10km_2019081112_P024.grib2"}},
+      {{AppCode::kRdpsPcpFc},
+       {" 25",
+        " 20240612T00Z_MSC_RDPS_AirTemp_AGL-2m_RLatLon0.09_PT001H.grib2           ",
+        " 20240612T00Z_MSC_RDPS_Precip-Accum1h_Sfc_RLatLon0.09_PT001H.grib2       ",
+        "20240612T00Z_MSC_RDPS_Precip-Accum1h_Sfc_RLatLon0.09_PT001H.grib2       ",
+        " CMC_glb_APCP_SFC_0_latlon.15x.15_2020081000_P024.grib2                  ",
+        " CMC_glb_TMP_TGL_2_latlon.15x.15_2020081000_P000.grib2                   ",
+        " CMC_hrdps_east_APCP_SFC_0_ps2.5km_2019081112_P024-00.grib2              ",
+        " CMC_hrdps_east_TMP_TGL_2_ps2.5km_2019081112_P024-00.grib2               ",
+        " CMC_reg_APCP_SFC_0_ps10km_2024061200_P001.grib2                         ",
+        " CMC_reg_TMP_TGL_2_ps10km_2019081112_P024.grib2                          ",
+        "  bytes                                                                  ",
+        "  bytes free                                                             ",
+        " # files =           1"},
+       {"20240612T00Z_MSC_RDPS_Precip-Accum1h_Sfc_RLatLon0.09_PT001H.grib2"}},
+      {{AppCode::kRdpsTmpFc},
+       {" 25",
+        " 20240612T00Z_MSC_RDPS_AirTemp_AGL-2m_RLatLon0.09_PT001H.grib2           ",
+        " MSC_RDPS_AirTemp",
+        "20240612T00Z_MSC_RDPS_AirTemp_AGL-2m_RLatLon0.09_PT001H.grib2           ",
+        " 20240612T00Z_MSC_RDPS_Precip-Accum1h_Sfc_RLatLon0.09_PT001H.grib2       ",
+        " MSC_RDPS_Precip-",
+        " CMC_glb_APCP_SFC_0_latlon.15x.15_2020081000_P024.grib2                  ",
+        " SFC_0_latlon.15x",
+        " CMC_glb_TMP_TGL_2_latlon.15x.15_2020081000_P000.grib2                   ",
+        " GL_2_latlon.15x.",
+        " CMC_hrdps_east_APCP_SFC_0_ps2.5km_2019081112_P024-00.grib2              ",
+        " t_APCP_SFC_0_ps2",
+        " CMC_hrdps_east_TMP_TGL_2_ps2.5km_2019081112_P024-00.grib2               ",
+        " t_TMP_TGL_2_ps2.",
+        " CMC_reg_APCP_SFC_0_ps10km_2024061200_P001.grib2                         ",
+        " SFC_0_ps10km_202",
+        " CMC_reg_TMP_TGL_2_ps10km_2019081112_P024.grib2                          ",
+        " GL_2_ps10km_2019",
+        "  bytes                                                                  ",
+        "                 ",
+        "  bytes free                                                             ",
+        "                 ",
+        " # files =           1"},
+       {"20240612T00Z_MSC_RDPS_AirTemp_AGL-2m_RLatLon0.09_PT001H.grib2"}},
+      {{AppCode::kRdpaPrelim},
+       {" 25",
+        "20240612T00Z_MSC_RDPS_AirTemp_AGL-2m_RLatLon0.09_PT001H.grib2       ",
+        "20240612T00Z_MSC_RDPS_Precip-Accum1h_Sfc_RLatLon0.09_PT001H.grib2   ",
+        "CMC_glb_APCP_SFC_0_latlon.15x.15_2020081000_P024.grib2              ",
+        "CMC_glb_TMP_TGL_2_latlon.15x.15_2020081000_P000.grib2               ",
+        "CMC_hrdps_east_APCP_SFC_0_ps2.5km_2019081112_P024-00.grib2          ",
+        "CMC_hrdps_east_TMP_TGL_2_ps2.5km_2019081112_P024-00.grib2           ",
+        "CMC_reg_APCP_SFC_0_ps10km_2024061200_P001.grib2                     ",
+        "CMC_reg_TMP_TGL_2_ps10km_2019081112_P024.grib2                      ",
+        " bytes                                                              ",
+        " bytes free                                                         ",
+        " # files =           8"},
+       {"20240612T00Z_MSC_RDPS_AirTemp_AGL-2m_RLatLon0.09_PT001H.grib2",
+        "20240612T00Z_MSC_RDPS_Precip-Accum1h_Sfc_RLatLon0.09_PT001H.grib2",
+        "CMC_glb_APCP_SFC_0_latlon.15x.15_2020081000_P024.grib2",
+        "CMC_glb_TMP_TGL_2_latlon.15x.15_2020081000_P000.grib2",
+        "CMC_hrdps_east_APCP_SFC_0_ps2.5km_2019081112_P024-00.grib2",
+        "CMC_hrdps_east_TMP_TGL_2_ps2.5km_2019081112_P024-00.grib2",
+        "CMC_reg_APCP_SFC_0_ps10km_2024061200_P001.grib2",
+        "CMC_reg_TMP_TGL_2_ps10km_2019081112_P024.grib2"}},
+      {{AppCode::kRglT},
+       {" 25",
+        "20240612T00Z_MSC_RDPS_AirTemp_AGL-2m_RLatLon0.",
+        "20240612T00Z_MSC_RDPS_Precip-Accum1h_Sfc_RLatL",
+        "CMC_glb_APCP_SFC_0_latlon.15x.15_2020081000_P0",
+        "CMC_glb_TMP_TGL_2_latlon.15x.15_2020081000_P00",
+        "CMC_hrdps_east_APCP_SFC_0_ps2.5km_2019081112_P",
+        "CMC_hrdps_east_TMP_TGL_2_ps2.5km_2019081112_P0",
+        "CMC_reg_APCP_SFC_0_ps10km_2024061200_P001.grib",
+        "CMC_reg_TMP_TGL_2_ps10km_2019081112_P024.grib2",
+        " bytes                                        ",
+        " bytes free                                   "},
+       {"20240612T00Z_MSC_RDPS_AirTemp_AGL-2m_RLatLon0.09_PT001H.grib2",
+        "20240612T00Z_MSC_RDPS_Precip-Accum1h_Sfc_RLatLon0.09_PT001H.gr",
+        "CMC_glb_APCP_SFC_0_latlon.15x.15_2020081000_P024.grib2",
+        "CMC_glb_TMP_TGL_2_latlon.15x.15_2020081000_P000.grib2",
+        "CMC_hrdps_east_APCP_SFC_0_ps2.5km_2019081112_P024-00.grib2",
+        "CMC_hrdps_east_TMP_TGL_2_ps2.5km_2019081112_P024-00.grib2",
+        "CMC_reg_APCP_SFC_0_ps10km_2024061200_P001.grib2",
+        "CMC_reg_TMP_TGL_2_ps10km_2019081112_P024.grib2"}},
+      {{AppCode::kRegP},
+       {" 25",
+        "CMC_reg_APCP_SFC_0_ps10km_2024061200_P001.grib2"},
+       {"CMC_reg_APCP_SFC_0_ps10km_2024061200_P001.grib2"}},
+      {{AppCode::kRegT},
+       {" 25",
+        "CMC_reg_TMP_TGL_2_ps10km_2019081112_P024.grib2"},
+       {"CMC_reg_TMP_TGL_2_ps10km_2019081112_P024.grib2"}},
+      {{AppCode::kGlbP, AppCode::kGlbSP},
+       {" 25",
+        "CMC_glb_APCP_SFC_0_latlon.15x.15_2020081000_P024.grib2"},
+       {"CMC_glb_APCP_SFC_0_latlon.15x.15_2020081000_P024.grib2"}},
+      {{AppCode::kGlbT, AppCode::kGlbST},
+       {" 25",
+        "CMC_glb_TMP_TGL_2_latlon.15x.15_2020081000_P000.grib2"},
+       {"CMC_glb_TMP_TGL_2_latlon.15x.15_2020081000_P000.grib2"}},
+      {{AppCode::kHreP},
+       {" 25",
+        "CMC_hrdps_east_APCP_SFC_0_ps2.5km_2019081112_P024-00."},
+       {"CMC_hrdps_east_APCP_SFC_0_ps2.5km_2019081112_P024-00.grib2"}},
+      {{AppCode::kHreT},
+       {" 25",
+        "    CMC_hrdps_east_TMP_TGL_2_ps2.5km_2019081112_P024-00.g"},
+       {"CMC_hrdps_east_TMP_TGL_2_ps2.5km_2019081112_P024-00.grib2"}},
+      {{AppCode::kRdrP},
+       {" 25",
+        "20240612T00Z_MSC_RDPS_AirTemp_AGL-2m_RLat",
+        "20240612T00Z_MSC_RDPS_Precip-Accum1h_Sfc_",
+        "CMC_glb_APCP_SFC_0_latlon.15x.15_20200810",
+        "CMC_glb_TMP_TGL_2_latlon.15x.15_202008100",
+        "CMC_hrdps_east_APCP_SFC_0_ps2.5km_2019081",
+        "CMC_hrdps_east_TMP_TGL_2_ps2.5km_20190811",
+        "CMC_reg_APCP_SFC_0_ps10km_2024061200_P001",
+        "CMC_reg_TMP_TGL_2_ps10km_2019081112_P024.",
+        " bytes                                   ",
+        " bytes free                              ",
+        " # files =           8"},
+       {"20240612T00Z_MSC_RDPS_AirTemp_AGL-2m_RLat",
+        "20240612T00Z_MSC_RDPS_Precip-Accum1h_Sfc_",
+        "CMC_glb_APCP_SFC_0_latlon.15x.15_20200810",
+        "CMC_glb_TMP_TGL_2_latlon.15x.15_202008100",
+        "CMC_hrdps_east_APCP_SFC_0_ps2.5km_2019081",
+        "CMC_hrdps_east_TMP_TGL_2_ps2.5km_20190811",
+        "CMC_reg_APCP_SFC_0_ps10km_2024061200_P001",
+        "CMC_reg_TMP_TGL_2_ps10km_2019081112_P024."}},
+  };
+  // clang-format on
+  std::size_t codes_seen = 0;
+  for (const Case& c : cases) {
+    for (AppCode code : c.codes) {
+      ++codes_seen;
+      for (bool short_date : {false, true}) {
+        SCOPED_TRACE(std::string(app_code_text(code)) +
+                     (short_date ? " 8-character date" : " 10-character date"));
+        platform = FakePlatform();
+        state = RunState();
+        read(code, windows_listing(kNames, short_date));
+        if (!short_date) {
+          EXPECT_EQ(platform.out_lines, c.echo);
+        }
+        ASSERT_EQ(state.file_count, static_cast<int>(c.kept.size()));
+        for (std::size_t k = 0; k < c.kept.size(); ++k) {
+          EXPECT_EQ(state.FLN[k], c.kept[k]) << "entry " << k + 1;
+        }
+        EXPECT_EQ(state.FLN.size(), static_cast<std::size_t>(kMaxFiles));
       }
-      return out;
-    };
-    const std::vector<int> all = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9};
-    // The two MSC rows echo every line free-form before the test, and a kept
-    // one again after it.
-    std::vector<std::string> air_temp_echo, precip_echo;
-    for (std::size_t i = 0; i < tail.size(); ++i) {
-      air_temp_echo.push_back(" " + cols(tail[i], 1, 72));
-      air_temp_echo.push_back(" " + cols(tail[i], 14, 29));
-      if (i == 0) air_temp_echo.push_back(cols(tail[0], 1, 72));
-      precip_echo.push_back(" " + cols(tail[i], 1, 72));
-      if (i == 1) precip_echo.push_back(cols(tail[1], 1, 72));
-    }
-    struct Case {
-      AppCode code;
-      std::size_t width;
-      std::vector<int> kept;  // lines read whose name is stored, in order
-      int count;
-      std::vector<std::string> echo;
-      bool count_line;
-    };
-    const auto fixed = [](std::size_t w) {
-      return [w](const std::string& t) { return std::vector<std::string>{cols(t, 1, w)}; };
-    };
-    const auto trimmed = [](const std::string& t) { return std::vector<std::string>{trim(cols(t, 1, 256))}; };
-    const Case cases[] = {
-        {AppCode::kCapa15, 62, all, 8, every(fixed(62)), true},
-        {AppCode::kCapa10, 62, all, 8, every(fixed(62)), true},
-        {AppCode::kCapa, 62, all, 8, every(fixed(62)), true},
-        {AppCode::kRdpa, 256, all, 8, every(trimmed), true},
-        {AppCode::kRdpsTmpHc, 256, all, 8, every(trimmed), true},
-        {AppCode::kRdpsTmpFc, 72, {0}, 1, air_temp_echo, true},
-        {AppCode::kRdpsPcpFc, 72, {1}, 1, precip_echo, true},
-        {AppCode::kRdpaPrelim, 68, all, 8, every(fixed(68)), true},
-        {AppCode::kRglT, 62, all, 8, every(fixed(46)), false},
-        {AppCode::kRegP, 47, {6}, 1, {cols(tail[6], 1, 47)}, false},
-        {AppCode::kRegT, 46, {7}, 1, {cols(tail[7], 1, 46)}, false},
-        {AppCode::kGlbP, 54, {2}, 1, {cols(tail[2], 1, 54)}, false},
-        {AppCode::kGlbT, 53, {3}, 1, {cols(tail[3], 1, 53)}, false},
-        {AppCode::kGlbSP, 54, {2}, 1, {cols(tail[2], 1, 54)}, false},
-        {AppCode::kGlbST, 53, {3}, 1, {cols(tail[3], 1, 53)}, false},
-        {AppCode::kHreP, 58, {4}, 1, {cols(tail[4], 1, 53)}, false},
-        {AppCode::kHreT, 57, {5}, 1, {"    " + cols(tail[5], 1, 53)}, false},
-        {AppCode::kRdrP, 41, all, 8, every(fixed(41)), true},
-    };
-    ASSERT_EQ(std::size(cases), std::size(kAllAppCodes));
-    for (const Case& c : cases) {
-      SCOPED_TRACE(std::string(app_code_text(c.code)) +
-                   (short_date ? " 8-character date" : " 10-character date"));
-      platform = FakePlatform();
-      state = RunState();
-      read(c.code, listing);
-      std::vector<std::string> want = {short_date ? "   " : " 25"};
-      want.insert(want.end(), c.echo.begin(), c.echo.end());
-      if (c.count_line) want.push_back(" # files =" + std::string(11, ' ') + std::to_string(c.count));
-      EXPECT_EQ(platform.out_lines, want);
-      EXPECT_EQ(state.file_count, c.count);
-      for (std::size_t k = 0; k < c.kept.size(); ++k) {
-        EXPECT_EQ(state.FLN[k].view(), cols(tail[static_cast<std::size_t>(c.kept[k])], 1, c.width) +
-                                           std::string(256 - c.width, ' '))
-            << "entry " << k + 1;
-      }
-      EXPECT_TRUE(state.FLN[c.kept.size()].blank());
-      EXPECT_EQ(state.FLN.size(), static_cast<std::size_t>(kMaxFiles));
     }
   }
+  EXPECT_EQ(codes_seen, kAppCodeCount);
 }
 
-// The same selections spelled out, so the expectations above cannot share a
-// fault with the helpers that build them.
+// Cuts, indents and the summary lines of a keep-all row, on both date columns.
 TEST_F(ListingTest, CutsNamesAndEchoesAsLaidOut) {
   read(AppCode::kHreT, windows_listing(kNames, false));
   EXPECT_EQ(platform.out_lines, (std::vector<std::string>{

@@ -7,14 +7,9 @@
 #include <string_view>
 #include <vector>
 
-namespace tallowgate {
+#include "run/stops.h"  // IoError, thrown by every failed write
 
-// A failed read or write that ends the run: `path` as it stands on this
-// machine, `reason` the system's words. Only run() catches it.
-struct IoError {
-  std::string path;
-  std::string reason;
-};
+namespace tallowgate {
 
 struct LocalTime {
   int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0, millisecond = 0;
@@ -50,6 +45,8 @@ class TextWriter {
 
 // The run's r2c file. It is written into a temporary file beside the target,
 // so the target only ever holds a whole run's output or what it held before.
+// close() writes out and closes the temporary file and never publishes it:
+// only commit() does.
 class OutputFile : public TextWriter {
  public:
   // Moves the temporary file over the target when anything was written;
@@ -57,6 +54,7 @@ class OutputFile : public TextWriter {
   // missing one empty. Throws IoError when the move fails.
   virtual void commit() = 0;
   // Removes the temporary file; the target stays as it was before the run.
+  // Once the file is committed or discarded, a further discard() does nothing.
   virtual void discard() = 0;
   // True once a write has failed: such a file is discarded, never committed.
   virtual bool failed() const = 0;

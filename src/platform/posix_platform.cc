@@ -16,6 +16,7 @@
 #include <ctime>
 
 #include "platform/local_path.h"
+#include "platform/system_platform.h"
 
 extern char** environ;
 
@@ -153,6 +154,7 @@ class FdWriter : public TextWriter {
   }
 
   void close() override {
+    if (fd_ < 0) return;
     flush();
     const int fd = fd_;
     fd_ = -1;
@@ -196,7 +198,15 @@ class PosixOutputFile : public OutputFile {
       throw IoError{target_, e.reason};
     }
   }
-  void close() override { commit(); }
+  // Writes out the temporary file and closes it; only commit() publishes it.
+  void close() override {
+    try {
+      writer_.close();
+    } catch (const IoError& e) {
+      failed_ = true;
+      throw IoError{target_, e.reason};
+    }
+  }
 
   void commit() override {
     if (settled_) return;
@@ -228,7 +238,7 @@ class PosixOutputFile : public OutputFile {
   }
 
   void discard() override {
-    if (settled_ && !failed_) return;
+    if (settled_) return;
     settled_ = true;
     try {
       writer_.close();
@@ -498,5 +508,7 @@ bool PosixPlatform::run_program(std::string_view name, const std::vector<std::st
   }
   return true;
 }
+
+std::unique_ptr<Platform> make_system_platform() { return std::make_unique<PosixPlatform>(); }
 
 }  // namespace tallowgate

@@ -71,6 +71,19 @@ TEST_F(PosixPlatformTest, OutputReplacesTheTargetOnlyAtCommit) {
   EXPECT_EQ(entries(dir_ / "kestrano/CMC/glb"), std::vector<std::string>{"glb_tmp.r2c"});
 }
 
+TEST_F(PosixPlatformTest, ClosedOutputIsPublishedOnlyByCommit) {
+  put(dir_ / "out/a.r2c", "old run\n");
+  std::string err;
+  auto output = platform_->open_output("\\out\\a.r2c", &err);
+  ASSERT_TRUE(output) << err;
+  output->write_line("new run");
+  output->close();
+  EXPECT_EQ(slurp(dir_ / "out/a.r2c"), "old run\n");
+  output->commit();
+  EXPECT_EQ(slurp(dir_ / "out/a.r2c"), "new run\n");
+  EXPECT_EQ(entries(dir_ / "out"), std::vector<std::string>{"a.r2c"});
+}
+
 TEST_F(PosixPlatformTest, OutputWithNothingWrittenLeavesTheTargetOrCreatesItEmpty) {
   put(dir_ / "out/a.r2c", "kept\n");
   std::string err;
@@ -246,6 +259,41 @@ TEST_F(PosixOutputTest, FailedWriteIsDiscardedAndTheTargetKept) {
   ASSERT_TRUE(WIFEXITED(status));
   EXPECT_EQ(WEXITSTATUS(status), 0);
   EXPECT_EQ(read(target_), "old frames\n");
+  EXPECT_EQ(names(), std::vector<std::string>{"glb_tmp.r2c"});
+}
+
+// The next output of the same target in the same process uses the same
+// temporary name: a second discard of the failed one must leave it alone.
+TEST_F(PosixOutputTest, ASecondDiscardOfAFailedOutputTouchesNothing) {
+  write(target_, "old frames\n");
+  const std::string target = target_;
+  const int status = in_child([&target] {
+    std::signal(SIGXFSZ, SIG_IGN);
+    const rlimit limit{4096, 4096};
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+    PosixPlatform platform;
+    std::string err;
+    auto failed = platform.open_output(target, &err);
+    if (!failed) ::_exit(2);
+    try {
+      failed->write(std::string(3 << 20, 'x'));
+      ::_exit(3);
+    } catch (const IoError&) {
+      failed->discard();
+    }
+    auto next = platform.open_output(target, &err);
+    if (!next) ::_exit(4);
+    next->write_line("new frames");
+    failed->discard();
+    try {
+      next->commit();
+    } catch (const IoError&) {
+      ::_exit(5);
+    }
+  });
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+  EXPECT_EQ(read(target_), "new frames\n");
   EXPECT_EQ(names(), std::vector<std::string>{"glb_tmp.r2c"});
 }
 

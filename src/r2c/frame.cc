@@ -45,21 +45,20 @@ void write_frame(Platform* platform, RunState* state) {
   append_frame_line(&line, state->frame_counter, *state);
   state->output->write_line(line);
 
-  if (const ValueRule* rule = find_value_rule(*state->code)) {
-    const GridStore& grid = state->VAL;
-    const int columns = state->xcount;
-    const int rows = state->ycount;
-    // One buffer for every row: a row of the national grid is 7.5 kB.
-    line.assign(static_cast<std::size_t>(columns) * kValueWidth + 1, '\n');
-    for (int n = 0; n < rows; ++n) {
-      const int j = rule->row_order == RowOrder::kLastRowFirst ? rows - n : n + 1;
-      const float* row = grid.row(j);
-      char* field = line.data();
-      for (int k = 0; k < columns; ++k, field += kValueWidth) {
-        put_fixed(field, capped(row[k], rule->cap), kValueWidth, rule->decimals);
-      }
-      state->output->write(line);
+  const ValueRule& rule = value_rule(*state->code);
+  const GridStore& grid = state->VAL;
+  const int columns = state->xcount;
+  const int rows = state->ycount;
+  // One buffer for every row: a row of the national grid is 7.5 kB.
+  line.assign(static_cast<std::size_t>(columns) * kValueWidth + 1, '\n');
+  for (int n = 0; n < rows; ++n) {
+    const int j = rule.row_order == RowOrder::kLastRowFirst ? rows - n : n + 1;
+    const float* row = grid.row(j);
+    char* field = line.data();
+    for (int k = 0; k < columns; ++k, field += kValueWidth) {
+      put_fixed(field, capped(row[k], rule.cap), kValueWidth, rule.decimals);
     }
+    state->output->write(line);
   }
 
   line.clear();

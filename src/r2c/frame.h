@@ -3,8 +3,8 @@
 
 #include <string>
 
-#include "driver/run_state.h"
 #include "platform/platform.h"
+#include "run/run_state.h"
 
 namespace tallowgate {
 

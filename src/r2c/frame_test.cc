@@ -117,5 +117,46 @@ TEST_F(FrameTest, TemperatureHasTwoDecimalsAndCapa10KeepsDumpOrder) {
   EXPECT_EQ(output(), ":frame    1    1     \"2025/09/01  06:00\"\n  1.0000\n  2.0000\n  3.0000\n");
 }
 
+// Each product's rows for a grid of one column, 1e9 in row 1 and 0.5 in row 2:
+// precipitation capped at 99 with four decimals, temperature at 400 with two,
+// the northern row first except for the CaPA 10 km and 15 km analyses.
+TEST_F(FrameTest, EveryProductCapsRoundsAndOrdersItsRows) {
+  constexpr const char* kPrecipitation = "  0.5000\n 99.0000\n";
+  constexpr const char* kPrecipitationDumpOrder = " 99.0000\n  0.5000\n";
+  constexpr const char* kTemperature = "    0.50\n  400.00\n";
+  const struct {
+    AppCode code;
+    const char* rows;
+  } cases[] = {
+      {AppCode::kCapa15, kPrecipitationDumpOrder},
+      {AppCode::kCapa10, kPrecipitationDumpOrder},
+      {AppCode::kCapa, kPrecipitation},
+      {AppCode::kRdpa, kPrecipitation},
+      {AppCode::kRdpsTmpHc, kTemperature},
+      {AppCode::kRdpsPcpFc, kPrecipitation},
+      {AppCode::kRdpsTmpFc, kTemperature},
+      {AppCode::kRdpaPrelim, kPrecipitation},
+      {AppCode::kRglT, kTemperature},
+      {AppCode::kRegP, kPrecipitation},
+      {AppCode::kRegT, kTemperature},
+      {AppCode::kGlbP, kPrecipitation},
+      {AppCode::kGlbT, kTemperature},
+      {AppCode::kGlbSP, kPrecipitation},
+      {AppCode::kGlbST, kTemperature},
+      {AppCode::kHreP, kPrecipitation},
+      {AppCode::kHreT, kTemperature},
+      {AppCode::kRdrP, kPrecipitation},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(app_code_text(c.code)));
+    platform_.files.clear();
+    state_ = RunState();
+    set_grid(c.code, 1, 2, {1e9f, 0.5f});
+    state_.file_index = 1;
+    write_frame(&platform_, &state_);
+    EXPECT_EQ(output(), std::string(":frame    1    1     \"2025/09/01  06:00\"\n") + c.rows);
+  }
+}
+
 }  // namespace
 }  // namespace tallowgate

@@ -4,8 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "driver/run_date.h"
-#include "driver/stops.h"
+#include "run/clock.h"
 #include "text/fields.h"
 
 namespace tallowgate {
@@ -30,27 +29,27 @@ constexpr std::string_view kTemperature = "dKelvin";
 // clang-format off
 constexpr NameRow kNameRows[] = {
     // code                 name, stored length   units
-    {AppCode::kCapa15, {"rdps apcp", 13}, kPrecipitation},
-    {AppCode::kCapa10, {"rdps apcp", 13}, kPrecipitation},
-    {AppCode::kCapa, {"rdps apcp", 13}, kPrecipitation},
-    {AppCode::kRdpa, {"RDPA", 13}, kPrecipitation},
-    {AppCode::kRdpsTmpHc, {"RDPS-TMP-HC", 13}, kTemperature},
-    {AppCode::kRdpsTmpFc, {"RDPS-TMP-FC", 13}, kTemperature},
-    {AppCode::kRdpsPcpFc, {"RDPS-PCP-FC", 13}, kPrecipitation},
-    {AppCode::kRglT, {"Regl tmp", 13}, kTemperature},
-    {AppCode::kRegP, {"Regl apcp", 14}, kPrecipitation},  // one column wider than the others
-    {AppCode::kRegT, {"Regl tmp", 13}, kTemperature},
-    {AppCode::kGlbP, {"glb apcp", 13}, kPrecipitation},
-    {AppCode::kGlbT, {"glb tmp", 13}, kTemperature},
-    {AppCode::kGlbSP, {"glb apcp", 13}, kPrecipitation},
-    {AppCode::kGlbST, {"glb tmp", 13}, kTemperature},
-    {AppCode::kHreP, {"HRDPS apcp", 13}, kPrecipitation},
-    {AppCode::kHreT, {"HRDPS tmp", 13}, kTemperature},
-    // Precipitation products without a name: their frames still need units.
-    {AppCode::kRdpaPrelim, {"", 0}, kPrecipitation},
-    {AppCode::kRdrP, {"", 0}, kPrecipitation},
+    {AppCode::kCapa15,     {"rdps apcp", 13},   kPrecipitation},
+    {AppCode::kCapa10,     {"rdps apcp", 13},   kPrecipitation},
+    {AppCode::kCapa,       {"rdps apcp", 13},   kPrecipitation},
+    {AppCode::kRdpa,       {"RDPA", 13},        kPrecipitation},
+    {AppCode::kRdpsTmpHc,  {"RDPS-TMP-HC", 13}, kTemperature},
+    {AppCode::kRdpsPcpFc,  {"RDPS-PCP-FC", 13}, kPrecipitation},
+    {AppCode::kRdpsTmpFc,  {"RDPS-TMP-FC", 13}, kTemperature},
+    {AppCode::kRdpaPrelim, {"", 0},             kPrecipitation},  // no ":Name" line
+    {AppCode::kRglT,       {"Regl tmp", 13},    kTemperature},
+    {AppCode::kRegP,       {"Regl apcp", 14},   kPrecipitation},  // one column wider than the others
+    {AppCode::kRegT,       {"Regl tmp", 13},    kTemperature},
+    {AppCode::kGlbP,       {"glb apcp", 13},    kPrecipitation},
+    {AppCode::kGlbT,       {"glb tmp", 13},     kTemperature},
+    {AppCode::kGlbSP,      {"glb apcp", 13},    kPrecipitation},
+    {AppCode::kGlbST,      {"glb tmp", 13},     kTemperature},
+    {AppCode::kHreP,       {"HRDPS apcp", 13},  kPrecipitation},
+    {AppCode::kHreT,       {"HRDPS tmp", 13},   kTemperature},
+    {AppCode::kRdrP,       {"", 0},             kPrecipitation},  // no ":Name" line
 };
 // clang-format on
+static_assert(one_row_per_code(kNameRows), "kNameRows needs one row per application code, in code order");
 
 // One grid geometry. Blocks without a centre omit the centre lines; blocks
 // without an extent omit the extent lines.
@@ -92,41 +91,29 @@ constexpr GeometryRow kGeometryRows[] = {
     {AppCode::kCapa15,     &kBlockF},
     {AppCode::kCapa10,     &kBlockE},
     {AppCode::kCapa,       &kBlockD},
-    {AppCode::kRegP,       &kBlockD},
-    {AppCode::kRegT,       &kBlockD},
-    {AppCode::kRglT,       &kBlockD},
-    {AppCode::kHreP,       &kBlockC},
-    {AppCode::kHreT,       &kBlockC},
     {AppCode::kRdpa,       &kBlockB},
-    {AppCode::kRdpaPrelim, &kBlockB},
     {AppCode::kRdpsTmpHc,  &kBlockB},
     {AppCode::kRdpsPcpFc,  &kBlockB},
     {AppCode::kRdpsTmpFc,  &kBlockB},
-    {AppCode::kGlbT,       &kBlockA},
+    {AppCode::kRdpaPrelim, &kBlockB},
+    {AppCode::kRglT,       &kBlockD},
+    {AppCode::kRegP,       &kBlockD},
+    {AppCode::kRegT,       &kBlockD},
     {AppCode::kGlbP,       &kBlockA},
-    {AppCode::kGlbST,      &kBlockA},
+    {AppCode::kGlbT,       &kBlockA},
     {AppCode::kGlbSP,      &kBlockA},
+    {AppCode::kGlbST,      &kBlockA},
+    {AppCode::kHreP,       &kBlockC},
+    {AppCode::kHreT,       &kBlockC},
     {AppCode::kRdrP,       &kBlockA},
 };
 // clang-format on
+static_assert(one_row_per_code(kGeometryRows),
+              "kGeometryRows needs one row per application code, in code order");
 
 constexpr std::size_t kLabelWidth = 20;
 constexpr std::size_t kValueWidth = 20;
 constexpr int kIntegerWidth = 16;
-
-const NameRow& find_name_row(AppCode code) {
-  for (const NameRow& row : kNameRows) {
-    if (row.code == code) return row;
-  }
-  throw RunStop{"tallowgate: no header name for the application code"};
-}
-
-const Geometry& find_geometry(AppCode code) {
-  for (const GeometryRow& row : kGeometryRows) {
-    if (row.code == code) return *row.block;
-  }
-  throw RunStop{"tallowgate: no grid geometry for the application code"};
-}
 
 // Writes one header record at a time; each keeps its trailing blanks.
 class HeaderLines {
@@ -184,8 +171,8 @@ class HeaderLines {
 }  // namespace
 
 void write_r2c_header(Platform* platform, RunState* state) {
-  const NameRow& name = find_name_row(*state->code);
-  const Geometry& geometry = find_geometry(*state->code);
+  const NameRow& name = row_for(kNameRows, *state->code);
+  const Geometry& geometry = *row_for(kGeometryRows, *state->code).block;
 
   query_clock(platform, state);
   write_info_lines(platform, *state);
@@ -205,7 +192,6 @@ void write_r2c_header(Platform* platform, RunState* state) {
   header.text_line("#");
 
   if (!name.name.text.empty()) header.text_item(":Name", name.name);
-  state->attribute_units.assign(name.units);
   header.text_line("#");
 
   header.text_item(":Projection", geometry.projection);
@@ -228,7 +214,7 @@ void write_r2c_header(Platform* platform, RunState* state) {
   header.text_line("#");
   header.text_item(":SourceFile", {"grib2", 17});
   header.text_line("#");
-  header.text_item(":AttributeUnits", {state->attribute_units.trimmed(), 10});
+  header.text_item(":AttributeUnits", {name.units, 10});
   header.text_line("#");
   header.end_line();
 }

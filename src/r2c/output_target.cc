@@ -3,7 +3,8 @@
 #include <string>
 #include <string_view>
 
-#include "driver/stops.h"
+#include "run/console.h"
+#include "run/stops.h"
 #include "text/fields.h"
 
 namespace tallowgate {
@@ -54,6 +55,8 @@ constexpr OutputTargetRow kOutputTargetRows[] = {
     {kRdrP,       "\\kestrano\\CMC\\junk.r2c",              kFixed, "",                kNotShown, kOneUp},
 };
 // clang-format on
+static_assert(one_row_per_code(kOutputTargetRows),
+              "kOutputTargetRows needs one row per application code, in code order");
 
 // Products that announce a failed open on the console and stop with their own
 // message. Every other code, glbST included, ends the run with the error line
@@ -70,15 +73,6 @@ constexpr OpenFailureRow kOpenFailureRows[] = {
     // No backslash after "regl" on this product's line.
     {kRdpsTmpFc, "Check if    \\kestrano\\CMC\\regl   exists", "tallowgate aborted @ 259"},
 };
-
-const OutputTargetRow& find_row(AppCode code) {
-  for (const OutputTargetRow& row : kOutputTargetRows) {
-    if (row.code == code) return row;
-  }
-  // Every code has a row (a test walks the code list); reaching here is a
-  // table left behind when a code was added.
-  throw RunStop{"tallowgate: no output target for the application code"};
-}
 
 const OpenFailureRow* find_open_failure(AppCode code) {
   for (const OpenFailureRow& row : kOpenFailureRows) {
@@ -98,16 +92,10 @@ std::string shown_path(const OutputTargetRow& row, const std::string& path) {
   return shown;
 }
 
-void write_free(Platform* platform, std::string_view text) {
-  std::string line;
-  FreeLine(&line).text(text);
-  platform->write_out(line);
-}
-
 }  // namespace
 
 void open_output_target(Platform* platform, RunState* state) {
-  const OutputTargetRow& row = find_row(*state->code);
+  const OutputTargetRow& row = row_for(kOutputTargetRows, *state->code);
   std::string path(row.prefix);
   if (row.date == kD6) path.append(state->DATE_KEY.columns(1, 6));
   if (row.date == kD8) path.append(state->DATE_KEY.view());
@@ -123,9 +111,9 @@ void open_output_target(Platform* platform, RunState* state) {
   state->output = platform->open_output(path, &err);
   if (!state->output) {
     if (const OpenFailureRow* failure = find_open_failure(row.code)) {
-      write_free(platform, "Unable to write the file:");
-      write_free(platform, shown_path(row, path));
-      write_free(platform, failure->check_line);
+      write_free_line(platform, "Unable to write the file:");
+      write_free_line(platform, shown_path(row, path));
+      write_free_line(platform, failure->check_line);
       throw RunStop{std::string(failure->stop_message)};
     }
     throw IoError{platform->local_path(path), err};

@@ -1,8 +1,8 @@
 #ifndef TALLOWGATE_R2C_OUTPUT_TARGET_H_
 #define TALLOWGATE_R2C_OUTPUT_TARGET_H_
 
-#include "driver/run_state.h"
 #include "platform/platform.h"
+#include "run/run_state.h"
 
 namespace tallowgate {
 

@@ -46,7 +46,7 @@ class Text {
     return {chars_.data() + first - 1, last - first + 1};
   }
 
-  // The first `n` characters compared with `prefix` exactly (letter case included).
+  // True when the text begins with `prefix`, compared exactly (letter case included).
   bool starts_with(std::string_view prefix) const { return view().starts_with(prefix); }
 
   char& operator[](std::size_t i) { return chars_[i]; }

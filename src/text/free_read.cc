@@ -94,12 +94,11 @@ DecimalShape decimal_shape(std::string_view s) {
 // Powers of ten that a float holds exactly.
 constexpr float kExactPowersOfTen[] = {1e0f, 1e1f, 1e2f, 1e3f, 1e4f, 1e5f, 1e6f, 1e7f, 1e8f, 1e9f, 1e10f};
 
-// The decoder's usual numbers (up to 7 significant digits, a small
-// exponent): the digits and the power of ten are both exact floats, so one
-// float multiplication or division rounds the number correctly. False, with
+// Reads one of the decoder's usual numbers (up to 7 significant digits, a
+// small exponent) from `p` up to the first separator or `end`: the digits and
+// the power of ten are both exact floats, so one float multiplication or
+// division rounds the number correctly. Returns where it stopped; null, with
 // *value untouched, for anything else.
-// Reads from `p` up to the first separator or `end`; returns where it stopped,
-// or null.
 const char* read_short_decimal(const char* p, const char* const end, float* value) {
   bool negative = false;
   if (p != end && (*p == '-' || *p == '+')) {

@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -67,12 +68,16 @@ long date_number(const SampleTime& t) { return t.year * 10000L + t.month * 100L 
 class SampleWriterTest : public testing::Test {
  protected:
   void SetUp() override {
-    const testing::TestInfo* info = testing::UnitTest::GetInstance()->current_test_info();
-    dir_ = fs::path(testing::TempDir()) / (std::string("sample_data_") + info->name());
-    fs::remove_all(dir_);
+    // A directory of its own: two checkouts testing on one machine must not
+    // write into each other's sample files.
+    std::string pattern = (fs::temp_directory_path() / "sample_data_XXXXXX").string();
+    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+    root_ = pattern;
+    dir_ = root_ / "product";
   }
-  void TearDown() override { fs::remove_all(dir_); }
+  void TearDown() override { fs::remove_all(root_); }
 
+  fs::path root_;
   fs::path dir_;
 };
 

@@ -1,5 +1,5 @@
-#ifndef TALLOWGATE_DRIVER_PAUSE_H_
-#define TALLOWGATE_DRIVER_PAUSE_H_
+#ifndef TALLOWGATE_RUN_PAUSE_H_
+#define TALLOWGATE_RUN_PAUSE_H_
 
 #include <string_view>
 
@@ -14,4 +14,4 @@ void pause(Platform* platform, std::string_view prompt);
 
 }  // namespace tallowgate
 
-#endif  // TALLOWGATE_DRIVER_PAUSE_H_
+#endif  // TALLOWGATE_RUN_PAUSE_H_

@@ -1,4 +1,4 @@
-#include "driver/pause.h"
+#include "run/pause.h"
 
 #include <gtest/gtest.h>
 

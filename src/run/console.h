@@ -1,5 +1,5 @@
-#ifndef TALLOWGATE_DRIVER_CONSOLE_H_
-#define TALLOWGATE_DRIVER_CONSOLE_H_
+#ifndef TALLOWGATE_RUN_CONSOLE_H_
+#define TALLOWGATE_RUN_CONSOLE_H_
 
 #include <string>
 #include <string_view>
@@ -19,4 +19,4 @@ inline void write_free_line(Platform* platform, std::string_view text) {
 
 }  // namespace tallowgate
 
-#endif  // TALLOWGATE_DRIVER_CONSOLE_H_
+#endif  // TALLOWGATE_RUN_CONSOLE_H_

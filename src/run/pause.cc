@@ -1,8 +1,8 @@
-#include "driver/pause.h"
+#include "run/pause.h"
 
 #include <string>
 
-#include "driver/console.h"
+#include "run/console.h"
 
 namespace tallowgate {
 

@@ -1,5 +1,5 @@
-#ifndef TALLOWGATE_DRIVER_RUN_STATE_H_
-#define TALLOWGATE_DRIVER_RUN_STATE_H_
+#ifndef TALLOWGATE_RUN_RUN_STATE_H_
+#define TALLOWGATE_RUN_RUN_STATE_H_
 
 #include <memory>
 #include <optional>
@@ -7,31 +7,10 @@
 
 #include "grid/grid_store.h"
 #include "platform/platform.h"
+#include "run/app_code.h"
 #include "text/fixed_text.h"
 
 namespace tallowgate {
-
-// The application codes: one product each.
-enum class AppCode {
-  kCapa15,
-  kCapa10,
-  kCapa,
-  kRdpa,
-  kRdpsTmpHc,
-  kRdpsPcpFc,
-  kRdpsTmpFc,
-  kRdpaPrelim,
-  kRglT,
-  kRegP,
-  kRegT,
-  kGlbP,
-  kGlbT,
-  kGlbSP,
-  kGlbST,
-  kHreP,
-  kHreT,
-  kRdrP,
-};
 
 // The file list holds at most this many names.
 inline constexpr int kMaxFiles = 999;
@@ -73,11 +52,8 @@ struct RunState {
   // The latest dump's counts and the grid store.
   int xcount = 0, ycount = 0;
   GridStore VAL;
-
-  // Units of the gridded values, set by the header.
-  Text<10> attribute_units;
 };
 
 }  // namespace tallowgate
 
-#endif  // TALLOWGATE_DRIVER_RUN_STATE_H_
+#endif  // TALLOWGATE_RUN_RUN_STATE_H_

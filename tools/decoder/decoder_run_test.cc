@@ -297,9 +297,10 @@ TEST_F(DecoderRunTest, RefusesHostileFilesAtOnce) {
 
 TEST_F(DecoderRunTest, RefusesDamagedFieldsAfterTheGoodOnes) {
   const TestGrid masked = {.values = {kMissingValue, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}, .bitmap = true};
-  TestGrid jpeg = masked, ccsds = masked;
+  TestGrid jpeg = masked, ccsds = masked, complex = masked;
   jpeg.packing = "grid_jpeg";
   ccsds.packing = "grid_ccsds";
+  complex.packing = "grid_complex_spatial_differencing";
   auto set_octets = [](const Bytes& message, int section, std::size_t first, std::size_t last,
                        std::uint64_t value) {
     return with_section(message, section, [first, last, value](unsigned char* bytes) {
@@ -329,6 +330,8 @@ TEST_F(DecoderRunTest, RefusesDamagedFieldsAfterTheGoodOnes) {
        "it packs 2147483647 values where its bitmap keeps 11 of 12 points"},
       {"simple packing, values beyond the data", set_octets(make_message(masked), 5, 20, 20, 255),
        "its data section holds 33 bytes where 11 values of 255 bits need 351"},
+      {"complex packing, a last group beyond the values", set_octets(make_message(complex), 5, 43, 46, 169),
+       "its groups hold at least 179 values where it packs 11"},
       {"grid beyond any product", huge_field,
        "its grid of 4294967280 points is larger than any product (at most 100000000)"},
   };

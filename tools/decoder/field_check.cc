@@ -52,11 +52,93 @@ std::string check_simple(const FieldSections& f) {
   return "";
 }
 
+// Reads unsigned numbers of a given width, most significant bit first, from a run of bytes.
+class BitReader {
+ public:
+  BitReader(const unsigned char* bytes, std::size_t length)
+      : bytes_(bytes), bits_(std::uint64_t{length} * 8) {}
+  // The next `width` bits (at most 32); false, reading nothing, when fewer are left.
+  bool read(std::uint64_t width, std::uint64_t* value) {
+    if (width > bits_ - at_) return false;
+    *value = 0;
+    for (std::uint64_t i = 0; i < width; ++i, ++at_) {
+      *value = *value << 1 | ((bytes_[at_ / 8] >> (7 - at_ % 8)) & 1u);
+    }
+    return true;
+  }
+  // Skips `width` bits; false when fewer are left.
+  bool skip(std::uint64_t width) {
+    if (width > bits_ - at_) return false;
+    at_ += width;
+    return true;
+  }
+  // Moves to the start of the next octet, as each block of complex packing's data starts on one.
+  void to_octet() { at_ = (at_ + 7) / 8 * 8; }
+
+ private:
+  const unsigned char* bytes_;
+  std::uint64_t bits_;
+  std::uint64_t at_ = 0;
+};
+
+// Complex packing splits the values into groups, each with a reference, a width and a length, the
+// last group's length given whole in the packing section. The group lengths must add up to the
+// packed values and the data section must hold every group, or ecCodes decodes past its values.
 std::string check_complex(const FieldSections& f) {
+  if (is_constant(f)) return "";
   std::uint64_t groups = octets(f.packing, 32, 35);
   if (groups > f.packed_values) {
     return "it packs " + text(f.packed_values) + " values in " + text(groups) + " groups";
   }
+  std::uint64_t reference_bits = bits_per_value(f);
+  std::uint64_t width_reference = octets(f.packing, 36, 36);
+  std::uint64_t width_bits = octets(f.packing, 37, 37);
+  std::uint64_t length_reference = octets(f.packing, 38, 41);
+  std::uint64_t length_increment = octets(f.packing, 42, 42);
+  std::uint64_t last_length = octets(f.packing, 43, 46);
+  std::uint64_t length_bits = octets(f.packing, 47, 47);
+  const std::string too_short = "its data section is too short for its " + text(groups) + " groups";
+  if (reference_bits > 32 || width_bits > 32 || length_bits > 32) {
+    return "its groups are described in numbers of " + text(reference_bits) + ", " + text(width_bits) +
+           " and " + text(length_bits) + " bits";
+  }
+  BitReader data(f.data, f.data_length);
+  if (octets(f.packing, 10, 11) == 3) {
+    // Spatial differencing of order 1 or 2 puts its first values and the overall minimum before the
+    // groups, each in the same number of octets; ecCodes writes order 0 for none.
+    std::uint64_t order = octets(f.packing, 48, 48);
+    std::uint64_t extra_octets = octets(f.packing, 49, 49);
+    if (order > 2 || (order > 0 && (extra_octets < 1 || extra_octets > 4))) {
+      return "its spatial differencing of order " + text(order) + " has descriptors of " +
+             text(extra_octets) + " octets";
+    }
+    if (order > 0 && !data.skip((order + 1) * extra_octets * 8)) return too_short;
+  }
+  if (!data.skip(groups * reference_bits)) return too_short;
+  data.to_octet();
+  BitReader widths = data;
+  if (!data.skip(groups * width_bits)) return too_short;
+  data.to_octet();
+  BitReader lengths = data;
+  if (!data.skip(groups * length_bits)) return too_short;
+  data.to_octet();
+  std::uint64_t values = 0;
+  std::uint64_t value_bits = 0;
+  for (std::uint64_t g = 0; g < groups; ++g) {
+    std::uint64_t width = 0, scaled_length = 0;
+    widths.read(width_bits, &width);
+    lengths.read(length_bits, &scaled_length);
+    std::uint64_t length =
+        g + 1 == groups ? last_length : length_reference + scaled_length * length_increment;
+    values += length;
+    if (values > f.packed_values) break;
+    value_bits += length * (width_reference + width);
+  }
+  if (values != f.packed_values) {
+    return "its groups hold " + std::string(values > f.packed_values ? "at least " : "") + text(values) +
+           " values where it packs " + text(f.packed_values);
+  }
+  if (!data.skip(value_bits)) return too_short;
   return "";
 }
 

@@ -20,8 +20,8 @@ inline constexpr std::uint64_t kMaxFieldPoints = 100'000'000;
 // - the grid has at most kMaxFieldPoints points; the bitmap covers them all;
 // - the packing section's count of packed values is the grid's points, or the points the bitmap
 //   keeps;
-// - the data section holds what the packing needs: the bits of simple packing and the bytes of IEEE
-//   values; for complex packing no more groups than values;
+// - the data section holds what the packing needs: the bits of simple packing, the bytes of IEEE
+//   values, and every group of complex packing, whose lengths add up to the packed values;
 // - a JPEG 2000 code stream's header (read by OpenJPEG) describes one unsigned component of exactly
 //   the packed values; a PNG image has exactly the packed values; CCSDS parameters are ones the
 //   entropy decoder accepts (1 to 32 bits a sample, a block size of 8, 16, 32 or 64 samples, or any

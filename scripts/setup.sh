@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what building and testing need on a Debian 12 machine.
 set -euo pipefail
-packages=(cmake g++ make libgtest-dev libbenchmark-dev libeccodes-dev faketime clang-format clang-tidy)
+packages=(cmake g++ make libgtest-dev libbenchmark-dev libeccodes-dev libopenjp2-7-dev faketime clang-format clang-tidy)
 missing=()
 for p in "${packages[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")

@@ -7,7 +7,8 @@ namespace tallowgate {
 
 // Ends the decoder's run: run_decoder writes "*** FATAL ERROR: <what> ***" on the error stream and
 // returns 8. Thrown for what makes a file unusable: it cannot be opened or read, a message is cut
-// short or lacks its closing "7777", or ecCodes cannot decode a field.
+// short or lacks its closing "7777", a field contradicts its own sections, or ecCodes cannot decode
+// a field.
 struct DecoderFatal {
   std::string what;
 };

@@ -10,6 +10,7 @@
 
 #include "decoder_fatal.h"
 #include "dump_writer.h"
+#include "field_check.h"
 #include "grib_field.h"
 #include "message_scan.h"
 
@@ -39,6 +40,9 @@ void decode_message(const std::string& file_name, int number, GribMessage* messa
       file_name + ": message " + std::to_string(number) + " at byte " + std::to_string(message->offset);
   int fields = count_fields(*message);
   if (fields == 0) throw DecoderFatal{place + ": its sections do not add up to its length"};
+  // ecCodes and the libraries behind it trust the counts and sizes a message states; a damaged one
+  // is refused here before they are asked for a value.
+  check_fields(*message, place);
 
   std::uint64_t dump_start = dump->length();
   try {

@@ -15,8 +15,9 @@ inline constexpr int kDecoderFailed = 8;
 // holding several); `err` gets warnings and errors.
 // Returns 0, also when FILE holds no GRIB2 message. Returns kDecoderFailed after a usage message for
 // any other arguments, or after "*** FATAL ERROR: <what> ***" when DUMP cannot be written, FILE cannot
-// be opened or read, a message is cut short or lacks its "7777", or a field cannot be decoded; the
-// fields of the messages before stay complete in DUMP, and nothing of the failing message is there.
+// be opened or read, a message is cut short or lacks its "7777", or a field fails the checks of
+// field_check.h or cannot be decoded; the fields of the messages before stay complete in DUMP, and
+// nothing of the failing message is there.
 int run_decoder(int argc, const char* const* argv, std::FILE* out, std::FILE* err);
 
 }  // namespace tallowgate

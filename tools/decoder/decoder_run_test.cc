@@ -76,9 +76,15 @@ struct RunResult {
   std::string err;
 };
 
-// Runs the decoder with `args` in `dir`, its output and error streams caught in files there.
-RunResult run_decoder_binary(const fs::path& dir, const std::vector<std::string>& args) {
+// Runs the decoder with `args` in `dir`, its output and error streams caught in files there; with
+// `address_space_kib`, through a shell that first limits the decoder's address space to that.
+RunResult run_decoder_binary(const fs::path& dir, const std::vector<std::string>& args,
+                             long address_space_kib = 0) {
   std::vector<std::string> full = {kDecoder};
+  if (address_space_kib > 0) {
+    full = {"/bin/sh", "-c", "ulimit -v " + std::to_string(address_space_kib) + " && exec \"$0\" \"$@\"",
+            kDecoder};
+  }
   full.insert(full.end(), args.begin(), args.end());
   std::vector<char*> argv;
   for (std::string& a : full) argv.push_back(a.data());
@@ -92,7 +98,7 @@ RunResult run_decoder_binary(const fs::path& dir, const std::vector<std::string>
   posix_spawn_file_actions_addopen(&actions, 2, err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
   pid_t pid = 0;
   RunResult run;
-  int error = posix_spawn(&pid, kDecoder, &actions, nullptr, argv.data(), environ);
+  int error = posix_spawn(&pid, full[0].c_str(), &actions, nullptr, argv.data(), environ);
   posix_spawn_file_actions_destroy(&actions);
   if (error != 0) {
     ADD_FAILURE() << "cannot start " << kDecoder;
@@ -199,14 +205,14 @@ class DecoderRunTest : public testing::Test {
   }
   void TearDown() override { fs::remove_all(dir_); }
 
-  // Decodes `file` into a fresh dump.
-  RunResult decode(const fs::path& file) {
+  // Decodes `file` into a fresh dump, within `address_space_kib` when it is given.
+  RunResult decode(const fs::path& file, long address_space_kib = 0) {
     fs::remove(dump_path());
-    return run_decoder_binary(dir_, {"-text", dump_path().string(), file.string()});
+    return run_decoder_binary(dir_, {"-text", dump_path().string(), file.string()}, address_space_kib);
   }
-  RunResult decode_bytes(const Bytes& bytes) {
+  RunResult decode_bytes(const Bytes& bytes, long address_space_kib = 0) {
     write_file(dir_ / "in.grib2", bytes);
-    return decode(dir_ / "in.grib2");
+    return decode(dir_ / "in.grib2", address_space_kib);
   }
   fs::path dump_path() const { return dir_ / "out.dump"; }
   std::string dump() const { return read_file(dump_path()); }
@@ -254,6 +260,93 @@ TEST_F(DecoderRunTest, EndsCleanlyOnEveryOtherFile) {
 
 const TestGrid kSmall = {.ni = 2, .nj = 2, .date = 20190811, .time = 1200, .values = {1, 2, 3, 4}};
 const char kSmallDump[] = "2 2\n1\n2\n3\n4\n";
+
+// Far below what decoding any of the damaged fields would ask for, well above what the decoder needs
+// for a small file. The sanitizers reserve far more address space than that for themselves.
+#ifdef DECODER_SLOW_BUILD
+constexpr long kRefusalAddressSpaceKib = 0;
+#else
+constexpr long kRefusalAddressSpaceKib = 512 * 1024;
+#endif
+
+TEST_F(DecoderRunTest, RefusesHostileFilesAtOnce) {
+  fs::path dir = fs::path(kDataDir) / "hostile";
+  if (!fs::is_directory(dir)) GTEST_SKIP() << dir << " is not there";
+  struct Case {
+    const char* file;
+    const char* refusal;
+  };
+  const Case cases[] = {
+      {"jpeg2000-image-larger-than-field.grib2", "its JPEG 2000 image of 327709 x 1 points holds 29 values"},
+      {"ccsds-bad-parameters-fpe.grib2", "its CCSDS packing has a block size of 0"},
+      {"ccsds-values-beyond-memory.grib2",
+       "it packs 4278190109 values where its bitmap keeps 29 of 35 points"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.file);
+    fs::path file = dir / c.file;
+    RunResult run = decode(file, kRefusalAddressSpaceKib);
+    ASSERT_TRUE(run.finished) << "no end after " << kTimeoutSeconds << " s";
+    EXPECT_TRUE(run.exited) << "killed by a signal: " << run.err;
+    EXPECT_EQ(run.status, kDecoderFailed);
+    EXPECT_EQ(run.err,
+              "*** FATAL ERROR: " + file.string() + ": message 1 at byte 0: " + c.refusal + " ***\n");
+    EXPECT_EQ(dump(), "");
+  }
+}
+
+TEST_F(DecoderRunTest, RefusesDamagedFieldsAfterTheGoodOnes) {
+  const TestGrid masked = {.values = {kMissingValue, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}, .bitmap = true};
+  TestGrid jpeg = masked, ccsds = masked, complex = masked;
+  jpeg.packing = "grid_jpeg";
+  ccsds.packing = "grid_ccsds";
+  complex.packing = "grid_complex_spatial_differencing";
+  auto set_octets = [](const Bytes& message, int section, std::size_t first, std::size_t last,
+                       std::uint64_t value) {
+    return with_section(message, section, [first, last, value](unsigned char* bytes) {
+      std::uint64_t left = value;
+      for (std::size_t i = last; i >= first; --i, left >>= 8) bytes[i - 1] = static_cast<unsigned char>(left);
+    });
+  };
+  // Section 7's code stream starts at its octet 6: the image width is at octets 14 to 17, its
+  // height at 18 to 21.
+  const Bytes wide_image = set_octets(make_message(jpeg), 7, 14, 17, 11 * 1000);
+  const Bytes huge_image = set_octets(set_octets(make_message(jpeg), 7, 14, 17, 60000), 7, 18, 21, 60000);
+  const Bytes huge_field =
+      set_octets(set_octets(make_message(ccsds), 3, 7, 10, 0xfffffff0), 5, 6, 9, 0xffffffe0);
+  struct Case {
+    const char* name;
+    Bytes damaged;
+    const char* refusal;
+  };
+  const Case cases[] = {
+      {"JPEG 2000 image wider than its field", wide_image,
+       "its JPEG 2000 image of 11000 x 1 points holds 11 values"},
+      {"JPEG 2000 image of 3.6 billion points", huge_image,
+       "its JPEG 2000 image of 60000 x 60000 points holds 11 values"},
+      {"CCSDS block size 0", set_octets(make_message(ccsds), 5, 23, 23, 0),
+       "its CCSDS packing has a block size of 0"},
+      {"CCSDS values beyond the bitmap", set_octets(make_message(ccsds), 5, 6, 9, 0x7fffffff),
+       "it packs 2147483647 values where its bitmap keeps 11 of 12 points"},
+      {"simple packing, values beyond the data", set_octets(make_message(masked), 5, 20, 20, 255),
+       "its data section holds 33 bytes where 11 values of 255 bits need 351"},
+      {"complex packing, a last group beyond the values", set_octets(make_message(complex), 5, 43, 46, 169),
+       "its groups hold at least 179 values where it packs 11"},
+      {"grid beyond any product", huge_field,
+       "its grid of 4294967280 points is larger than any product (at most 100000000)"},
+  };
+  const Bytes good = make_message(kSmall);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    RunResult run = decode_bytes(concatenate({good, c.damaged}), kRefusalAddressSpaceKib);
+    ASSERT_TRUE(run.finished) << "no end after " << kTimeoutSeconds << " s";
+    EXPECT_TRUE(run.exited) << "killed by a signal: " << run.err;
+    EXPECT_EQ(run.status, kDecoderFailed);
+    EXPECT_EQ(run.err, "*** FATAL ERROR: " + (dir_ / "in.grib2").string() + ": message 2 at byte " +
+                           std::to_string(good.size()) + ": " + c.refusal + " ***\n");
+    EXPECT_EQ(dump(), kSmallDump);
+  }
+}
 
 TEST_F(DecoderRunTest, WritesEveryFieldOfEveryMessage) {
   const Bytes first = make_message(kSmall);

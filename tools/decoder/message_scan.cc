@@ -12,9 +12,10 @@ namespace {
 
 constexpr unsigned char kGrib[4] = {'G', 'R', 'I', 'B'};
 constexpr std::uint64_t kHeaderLength = 16;
-// A message is read in pieces of this size, so a length octet gone wrong costs no more memory than
-// the file holds.
-constexpr std::size_t kReadPiece = std::size_t{16} << 20;
+// A message is read in pieces that start small and double up to the largest, so a length octet gone
+// wrong costs little more memory than the file holds: at most twice that, and 64 KiB at the least.
+constexpr std::size_t kFirstReadPiece = std::size_t{64} << 10;
+constexpr std::size_t kLargestReadPiece = std::size_t{16} << 20;
 
 std::uint32_t big_endian(const unsigned char* bytes, int count) {
   std::uint32_t n = 0;
@@ -94,9 +95,10 @@ bool MessageScanner::next(GribMessage* message) {
     }
     std::vector<unsigned char>& bytes = message->bytes;
     bytes.assign(header, header + kHeaderLength);
-    while (bytes.size() < length) {
+    for (std::size_t next_piece = kFirstReadPiece; bytes.size() < length;
+         next_piece = std::min(next_piece * 2, kLargestReadPiece)) {
       std::size_t have = bytes.size();
-      std::size_t piece = static_cast<std::size_t>(std::min<std::uint64_t>(length - have, kReadPiece));
+      std::size_t piece = static_cast<std::size_t>(std::min<std::uint64_t>(length - have, next_piece));
       bytes.resize(have + piece);
       std::size_t got = std::fread(bytes.data() + have, 1, piece, file_);
       position_ += got;

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-// Small GRIB2 messages made with ecCodes from its GRIB2 sample, for the decoder's tests only.
+// Small GRIB2 messages made with ecCodes from its GRIB2 sample, for the decoder's tests and fuzz seeds.
 namespace tallowgate {
 
 using Bytes = std::vector<unsigned char>;

@@ -1,0 +1,1 @@
+#include "r2c_scan.h"

@@ -10,6 +10,7 @@ cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTALLOWGATE_DECODER=ON -D
   -DCMAKE_COMPILE_WARNING_AS_ERROR=ON >/dev/null
 cmake --build build -j"$jobs"
 ctest --test-dir build --output-on-failure -j"$jobs"
+bash scripts/check_install.sh build
 
 cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=Debug -DTALLOWGATE_SANITIZE=ON -DTALLOWGATE_BENCH=OFF \
   -DCMAKE_COMPILE_WARNING_AS_ERROR=ON >/dev/null

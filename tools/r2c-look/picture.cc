@@ -46,7 +46,8 @@ Rgb along(const Stops& stops, double t) {
 }
 
 // Where `value` lies on the scale, 0 to 1. Temperature puts 273.15 K at the middle whatever the range,
-// so white always means freezing.
+// so white always means freezing. Precipitation goes by the square root of the amount: a field of light
+// rain with one downpour keeps its light rain in sight.
 double position(Variable variable, const ColourRange& range, double value) {
   const double span = range.high - range.low;
   if (!(span > 0)) return 0.5;
@@ -56,6 +57,8 @@ double position(Variable variable, const ColourRange& range, double value) {
     if (value < kFreezing) return 0.5 * (value - range.low) / (kFreezing - range.low);
     return 0.5 + 0.5 * (value - kFreezing) / (range.high - kFreezing);
   }
+  if (variable == Variable::kPrecipitation)
+    return std::sqrt(std::clamp((value - range.low) / span, 0.0, 1.0));
   return (value - range.low) / span;
 }
 
@@ -90,6 +93,17 @@ ColourRange fitting_range(Variable variable, double minimum, double maximum) {
 
 Rgb colour_of(Variable variable, const ColourRange& range, double value) {
   return along(stops_of(variable), position(variable, range, value));
+}
+
+double value_at(Variable variable, const ColourRange& range, double where) {
+  const double span = range.high - range.low;
+  where = std::clamp(where, 0.0, 1.0);
+  if (variable == Variable::kTemperature && range.low < kFreezing && range.high > kFreezing) {
+    if (where < 0.5) return range.low + (kFreezing - range.low) * where / 0.5;
+    return kFreezing + (range.high - kFreezing) * (where - 0.5) / 0.5;
+  }
+  if (variable == Variable::kPrecipitation) return range.low + span * where * where;
+  return range.low + span * where;
 }
 
 PictureLayout picture_layout(int x_count, int y_count) {
@@ -133,13 +147,14 @@ bool write_frame_png(const R2cHeader& header, const Product& product, const Fram
   auto row_pixels = [&](int y) {
     return reinterpret_cast<std::uint32_t*>(data + static_cast<std::ptrdiff_t>(y) * stride);
   };
-  constexpr int kShades = 1024;
-  std::array<std::uint32_t, kShades> shades{};
+  // Shades along the scale, so that a cell costs its position on the scale and one look-up. The ends
+  // are the scale's own end colours.
+  constexpr int kShades = 4096;
+  const Stops& stops = stops_of(product.variable);
+  std::vector<std::uint32_t> shades(kShades);
   for (int i = 0; i < kShades; ++i) {
-    const double value = range.low + (range.high - range.low) * (i + 0.5) / kShades;
-    shades[static_cast<std::size_t>(i)] = pixel(colour_of(product.variable, range, value));
+    shades[static_cast<std::size_t>(i)] = pixel(along(stops, static_cast<double>(i) / (kShades - 1)));
   }
-  const double to_shade = range.high > range.low ? kShades / (range.high - range.low) : 0.0;
   const bool has_cap = product.cap.has_value();
   const float cap = product.cap.value_or(0.0f);
   const std::uint32_t no_data = pixel(kNoData);
@@ -154,15 +169,16 @@ bool write_frame_png(const R2cHeader& header, const Product& product, const Fram
         const float value = at < cells && at < values.size() ? values[at] : std::nanf("");
         std::uint32_t colour = no_data;
         if (!std::isnan(value) && !(has_cap && value >= cap)) {
-          const double shade = (static_cast<double>(value) - range.low) * to_shade;
-          colour = shades[static_cast<std::size_t>(std::clamp(shade, 0.0, kShades - 1.0))];
+          const double where =
+              std::clamp(position(product.variable, range, static_cast<double>(value)), 0.0, 1.0);
+          colour = shades[static_cast<std::size_t>(std::lround(where * (kShades - 1)))];
         }
         for (int k = 0; k < p.scale; ++k) *out++ = colour;
       }
     }
   }
   for (int k = 0; k < p.bar_height; ++k) {
-    const double value = range.high - (range.high - range.low) * (k + 0.5) / p.bar_height;
+    const double value = value_at(product.variable, range, 1.0 - (k + 0.5) / p.bar_height);
     const std::uint32_t colour = pixel(colour_of(product.variable, range, value));
     std::uint32_t* out = row_pixels(p.bar_y + k) + p.bar_x;
     for (int i = 0; i < p.bar_width; ++i) out[i] = colour;
@@ -194,7 +210,7 @@ bool write_frame_png(const R2cHeader& header, const Product& product, const Fram
   cairo_stroke(c);
   constexpr int kTicks = 5;
   for (int i = 0; i < kTicks; ++i) {
-    const double value = range.high - (range.high - range.low) * i / (kTicks - 1);
+    const double value = value_at(product.variable, range, 1.0 - static_cast<double>(i) / (kTicks - 1));
     const double y = p.bar_y + static_cast<double>(p.bar_height) * i / (kTicks - 1);
     cairo_move_to(c, p.bar_x + p.bar_width, std::round(y) + 0.5);
     cairo_line_to(c, p.bar_x + p.bar_width + 4, std::round(y) + 0.5);

@@ -32,9 +32,12 @@ struct ColourRange {
 ColourRange fitting_range(Variable variable, double minimum, double maximum);
 
 // The colour of `value` on the variable's scale over `range`: for precipitation white at the low end
-// deepening to purple, for temperature blue below 273.15 K, white at it and red above, for other
-// variables dark violet through green to yellow.
+// deepening to purple by the square root of the amount, for temperature blue below 273.15 K, white at it
+// and red above, for other variables dark violet through green to yellow.
 Rgb colour_of(Variable variable, const ColourRange& range, double value);
+
+// The value at `where` along the scale, 0 (its low end) to 1: the legend bar is laid out by it.
+double value_at(Variable variable, const ColourRange& range, double where);
 
 // Where the parts of a picture lie, in pixels, for tests that read it back.
 struct PictureLayout {

@@ -3,6 +3,7 @@
 #include <cairo.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -109,10 +110,14 @@ TEST_F(Picture, LegendBarNoDataSwatchAndTexts) {
   const ReadBack png = draw(FirstRow::kNorth, range);
   ASSERT_TRUE(png.ok());
   const PictureLayout p = picture_layout(3, 2);
-  const double step = (range.high - range.low) / p.bar_height;
-  EXPECT_EQ(png.at(p.bar_x + 10, p.bar_y), colour_of(Variable::kTemperature, range, range.high - step / 2));
+  const double half = 0.5 / p.bar_height;
+  EXPECT_EQ(png.at(p.bar_x + 10, p.bar_y),
+            colour_of(Variable::kTemperature, range, value_at(Variable::kTemperature, range, 1 - half)));
   EXPECT_EQ(png.at(p.bar_x + 10, p.bar_y + p.bar_height - 1),
-            colour_of(Variable::kTemperature, range, range.low + step / 2));
+            colour_of(Variable::kTemperature, range, value_at(Variable::kTemperature, range, half)));
+  // Freezing in the middle of the bar, though the range is not symmetric about it.
+  const Rgb middle = png.at(p.bar_x + 10, p.bar_y + p.bar_height / 2);
+  EXPECT_GE(std::min({middle.r, middle.g, middle.b}), 240) << "white, for 273.15";
   EXPECT_EQ(png.at(p.no_data_x + 8, p.no_data_y + 8), kNoData);
   // Labels beside the bar, the units above it, "no data" beside the swatch, the title on top.
   EXPECT_GT(png.dark_pixels(p.bar_x + p.bar_width + 6, p.bar_y - 6, p.width, p.bar_y + 8), 10);
@@ -157,6 +162,34 @@ TEST(ColourScale, EndsAndCentre) {
     EXPECT_EQ(colour_of(Variable::kTemperature, range, range.low), (Rgb{5, 48, 97}));
     EXPECT_EQ(colour_of(Variable::kTemperature, range, range.high), (Rgb{103, 0, 31}));
   }
+}
+
+TEST(ColourScale, ValueAtUndoesThePosition) {
+  struct Case {
+    const char* name;
+    Variable variable;
+    ColourRange range;
+  };
+  const Case cases[] = {
+      {"Rain", Variable::kPrecipitation, {0, 50}},
+      {"TemperatureAcrossFreezing", Variable::kTemperature, {250, 280}},
+      {"TemperatureAboveFreezing", Variable::kTemperature, {280, 300}},
+      {"Other", Variable::kOther, {-3, 3}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_NEAR(value_at(c.variable, c.range, 0.0), c.range.low, 1e-9);
+    EXPECT_NEAR(value_at(c.variable, c.range, 1.0), c.range.high, 1e-9);
+    double previous = c.range.low;
+    for (const double where : {0.1, 0.3, 0.5, 0.8}) {
+      const double value = value_at(c.variable, c.range, where);
+      EXPECT_GT(value, previous) << where;
+      previous = value;
+    }
+  }
+  EXPECT_NEAR(value_at(Variable::kTemperature, ColourRange{250, 280}, 0.5), 273.15, 1e-9);
+  // Light rain stands out from none: a twenty-fifth of the range is a fifth of the way along the scale.
+  EXPECT_NEAR(value_at(Variable::kPrecipitation, ColourRange{0, 50}, 0.2), 2.0, 1e-9);
 }
 
 TEST(ColourScale, FittingRanges) {

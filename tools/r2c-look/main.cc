@@ -161,6 +161,9 @@ class PngVisitor : public R2cVisitor {
       last_values_ = values;
     }
   }
+  bool done() const override {
+    return options_.all_dir.empty() && options_.frame != 0 && (drawn > 0 || failed);
+  }
   void on_progress(double share, int seen) override {
     if (options_.all_dir.empty()) progress_->show(percent(share) + " (" + std::to_string(seen) + " frames)");
   }
@@ -255,7 +258,7 @@ int png(PngOptions options) {
     say("r2c-look: " + options.path + ": no usable header; r2c-look check says why\n");
     return 1;
   }
-  note_problems(options.path, result);
+  if (!result.stopped) note_problems(options.path, result);
   if (visitor.failed) return 1;
   if (visitor.drawn == 0) {
     say("r2c-look: " + options.path + ": no frame " + std::to_string(options.frame) + " (the file has " +

@@ -83,6 +83,34 @@ int days_in_month(int year, int month) {
   return month == 2 && leap ? 29 : kDays[month - 1];
 }
 
+// The common value of a frame, a fixed-point number of at most 15 digits ("-12.3456"), read without the
+// general parser: the digits as a whole number over a power of ten is the nearest double to the text,
+// whose nearest float is the value to one unit in the last place. False for any other text, which the
+// general parser then reads.
+bool plain_decimal(const char* first, const char* last, float* value) {
+  static constexpr double kTens[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                     1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+  const bool negative = *first == '-';
+  if (negative || *first == '+') ++first;
+  std::uint64_t digits = 0;
+  int count = 0, decimals = -1;
+  for (const char* p = first; p != last; ++p) {
+    if (*p >= '0' && *p <= '9') {
+      digits = digits * 10 + static_cast<std::uint64_t>(*p - '0');
+      ++count;
+      if (decimals >= 0) ++decimals;
+    } else if (*p == '.' && decimals < 0) {
+      decimals = 0;
+    } else {
+      return false;
+    }
+  }
+  if (count == 0 || count > 15) return false;
+  const double magnitude = static_cast<double>(digits) / kTens[decimals < 0 ? 0 : decimals];
+  *value = static_cast<float>(negative ? -magnitude : magnitude);
+  return true;
+}
+
 // Reads digits at *at, at most `max_digits`, into *value. False when there are none.
 bool digits(std::string_view text, std::size_t* at, int max_digits, int* value) {
   int count = 0;
@@ -502,12 +530,14 @@ class Scanner {
       std::size_t end = at;
       while (end < size && !is_blank(data[end])) ++end;
       float value = 0;
-      const char* first = data + at;
-      if (*first == '+') ++first;
-      const auto [stop, ec] = std::from_chars(first, data + end, value);
-      if (ec != std::errc() || stop != data + end || !std::isfinite(value)) {
-        value_problem(t.substr(at, end - at), stop, data + end, ec, number);
-        value = std::numeric_limits<float>::quiet_NaN();
+      if (!plain_decimal(data + at, data + end, &value)) {
+        const char* first = data + at;
+        if (*first == '+') ++first;
+        const auto [stop, ec] = std::from_chars(first, data + end, value);
+        if (ec != std::errc() || stop != data + end || !std::isfinite(value)) {
+          value_problem(t.substr(at, end - at), stop, data + end, ec, number);
+          value = std::numeric_limits<float>::quiet_NaN();
+        }
       }
       if (count_ < expected_) values_[static_cast<std::size_t>(count_)] = value;
       ++count_;
@@ -621,6 +651,11 @@ ScanResult scan_r2c_file(const std::string& path, R2cVisitor* visitor) {
     std::copy(buffer.begin() + static_cast<std::ptrdiff_t>(rest),
               buffer.begin() + static_cast<std::ptrdiff_t>(block.size()), buffer.begin());
     if (size > 0) scanner.progress(read_so_far / size);
+    if (visitor->done()) {
+      ScanResult partial = scanner.finish();
+      partial.stopped = true;
+      return partial;
+    }
   }
   if (kept > 0) scanner.line(std::string_view(buffer.data(), kept), ++number, false, false);
   return scanner.finish();

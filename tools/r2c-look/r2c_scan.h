@@ -59,6 +59,9 @@ class R2cVisitor {
     (void)frame;
     (void)values;
   }
+  // True once the visitor needs nothing more: the scan of a file then stops at the end of the block it
+  // is in, and its problems stand only for the part read.
+  virtual bool done() const { return false; }
   // Called now and then with the share of the file read so far, 0 to 1, and the frames seen.
   virtual void on_progress(double share, int frames) {
     (void)share;
@@ -73,6 +76,7 @@ struct ScanResult {
   int frames = 0;
   std::vector<Problem> problems;  // in line order
   long lines = 0;
+  bool stopped = false;  // the visitor was done before the end of the file
 };
 
 // Reads the file at `path` in large blocks, without holding more than one frame. Problems of the same

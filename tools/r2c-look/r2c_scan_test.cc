@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -227,6 +228,29 @@ TEST(R2cScan, IndexedAttributeUnitsLoseTheirIndexOnlyWithIndexedNames) {
   Recorder converter;
   scan_r2c_text(converter_file(), &converter);
   EXPECT_EQ(converter.header.units, "1 kg/(m^2)");
+}
+
+TEST(R2cScan, ValuesReadAsTheGeneralParserReadsThem) {
+  const std::vector<std::string> tokens = {
+      "-0.5000", "99.0000", "+1.5", "12",     "0.0625",           "249.25",
+      "1e3",     "-.25",    "7.",   "0.1000", "3.14159265358979", "123456789.123456",
+      "-0.0000"};
+  std::string text = ":Projection LatLong\n:xOrigin 0\n:yOrigin 0\n:xCount " + std::to_string(tokens.size()) +
+                     "\n:yCount 1\n:xDelta 1\n:yDelta 1\n:EndHeader\n:Frame 1 1 \"2004/07/01 01:00\"\n";
+  for (const std::string& token : tokens) text += token + " ";
+  text += "\n:EndFrame\n";
+  Recorder recorder;
+  const ScanResult result = scan_r2c_text(text, &recorder);
+  EXPECT_EQ(listed(result), "");
+  ASSERT_EQ(recorder.frame_values.size(), 1u);
+  for (std::size_t i = 0; i < tokens.size(); ++i) {
+    SCOPED_TRACE(tokens[i]);
+    const char* first = tokens[i].data() + (tokens[i][0] == '+' ? 1 : 0);
+    float expected = 0;
+    std::from_chars(first, tokens[i].data() + tokens[i].size(), expected);
+    EXPECT_EQ(recorder.frame_values[0][i], expected);
+  }
+  EXPECT_TRUE(std::signbit(recorder.frame_values[0].back()));
 }
 
 TEST(R2cScan, StaticFieldHandsOverOneFrame) {

@@ -195,6 +195,25 @@ TEST_F(LookCommands, SummaryPngAndAllWithoutProgressWhenRedirected) {
             (std::vector<std::string>{"good_0001.png", "good_0002.png"}));
 }
 
+// On a terminal, a file of more than a few frames gets a progress line, cleared at the end.
+TEST_F(LookCommands, ProgressLineOnATerminal) {
+  if (std::system("command -v script >/dev/null 2>&1") != 0) GTEST_SKIP() << "no script(1) for a terminal";
+  std::string text = converter_file();
+  for (int f = 3; f <= 5; ++f) {
+    text += ":frame    " + std::to_string(f) + "    " + std::to_string(f) + "     \"2025/08/25  0" +
+            std::to_string(f) + ":00\"\n  0.0000  0.0000  0.0000\n  0.0000  0.0000  0.0000\nEndFrame\n";
+  }
+  tree_.write_file(tree_.root() / "five.r2c", text);
+  const std::string command = "cd '" + tree_.root().string() +
+                              "' && script -qec \"'" R2C_LOOK_BINARY
+                              "' summary five.r2c >summary.txt\" /dev/null >terminal.txt 2>&1 </dev/null";
+  ASSERT_EQ(std::system(command.c_str()), 0);
+  const std::string terminal = E2eTree::read_file(tree_.root() / "terminal.txt");
+  EXPECT_NE(terminal.find("\rsummary five.r2c: 100% (5 frames)\033[K"), std::string::npos) << terminal;
+  EXPECT_TRUE(terminal.ends_with("\r\033[K")) << terminal;
+  EXPECT_NE(E2eTree::read_file(tree_.root() / "summary.txt").find("5 frames from"), std::string::npos);
+}
+
 TEST_F(LookCommands, MistakesAndMissingThings) {
   struct Case {
     const char* name;

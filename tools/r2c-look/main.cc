@@ -173,6 +173,7 @@ class PngVisitor : public R2cVisitor {
   }
 
   int drawn = 0;
+  int total = 0;  // frames in the file, when a first pass has counted them
   bool failed = false;
   std::optional<ColourRange> range;
   int positions() const { return position_; }
@@ -248,6 +249,7 @@ int png(PngOptions options) {
       }
       if (low > high) low = 0, high = 1;
       visitor.range = fitting_range(figures.product.variable, low, high);
+      visitor.total = static_cast<int>(figures.frames.size());
     }
   }
   const ScanResult result = scan_r2c_file(options.path, &visitor);

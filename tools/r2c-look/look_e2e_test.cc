@@ -59,7 +59,8 @@ MapEdges map_edges(const fs::path& png, int x_count, int y_count) {
   const unsigned char* data = cairo_image_surface_get_data(surface.get());
   const int stride = cairo_image_surface_get_stride(surface.get());
   auto at = [&](int x, int y) {
-    const std::uint32_t v = *reinterpret_cast<const std::uint32_t*>(data + y * stride + 4 * x);
+    const std::uint32_t v = *reinterpret_cast<const std::uint32_t*>(
+        data + static_cast<std::ptrdiff_t>(y) * stride + 4 * static_cast<std::ptrdiff_t>(x));
     return Rgb{static_cast<std::uint8_t>(v >> 16), static_cast<std::uint8_t>(v >> 8),
                static_cast<std::uint8_t>(v)};
   };

@@ -28,7 +28,8 @@ class ReadBack {
   Rgb at(int x, int y) const {
     const unsigned char* data = cairo_image_surface_get_data(surface_.get());
     const int stride = cairo_image_surface_get_stride(surface_.get());
-    const std::uint32_t p = *reinterpret_cast<const std::uint32_t*>(data + y * stride + 4 * x);
+    const std::uint32_t p = *reinterpret_cast<const std::uint32_t*>(
+        data + static_cast<std::ptrdiff_t>(y) * stride + 4 * static_cast<std::ptrdiff_t>(x));
     return Rgb{static_cast<std::uint8_t>(p >> 16), static_cast<std::uint8_t>(p >> 8),
                static_cast<std::uint8_t>(p)};
   }

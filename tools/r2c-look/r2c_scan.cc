@@ -163,7 +163,7 @@ FrameTime parse_time(std::string_view text) {
       second > 60 || (hour == 24 && (minute != 0 || second != 0))) {
     return time;
   }
-  time.seconds = days_from_civil(year, month, day) * 86400 + hour * 3600 + minute * 60 + second;
+  time.seconds = days_from_civil(year, month, day) * 86400 + std::int64_t{hour * 3600 + minute * 60 + second};
   time.valid = true;
   return time;
 }

@@ -34,7 +34,7 @@ std::string iso_time(const FrameTime& time) {
 
 std::string duration(std::int64_t seconds) {
   char text[48];
-  if (seconds % 86400 == 0 && seconds >= 2 * 86400) {
+  if (seconds % 86400 == 0 && seconds >= std::int64_t{2} * 86400) {
     std::snprintf(text, sizeof text, "%lld days", static_cast<long long>(seconds / 86400));
   } else if (seconds % 3600 == 0) {
     std::snprintf(text, sizeof text, "%lld hour%s", static_cast<long long>(seconds / 3600),
@@ -135,7 +135,7 @@ std::string summary_text(const R2cHeader& header, const Product& product,
   std::string text = (header.name.empty() ? std::string("(no name)") : header.name) + ": " +
                      std::to_string(header.x_count) + " x " + std::to_string(header.y_count) + " cells";
   if (!header.units.empty()) text += ", units " + header.units;
-  if (product.cap) text += ", cap " + number(*product.cap, decimals, 0);
+  if (product.cap) text += ", cap " + number(static_cast<double>(*product.cap), decimals, 0);
   text += "\n";
   text += "frame  time                     minimum     maximum        mean      at cap    negative\n";
   for (const FrameStats& frame : frames) {

@@ -14,8 +14,9 @@ namespace {
 // A frame's value problems listed before the rest are only counted: one broken frame of a national grid
 // would otherwise bury every other problem under a million lines.
 constexpr int kListedValueProblems = 3;
-// Grids beyond this many cells are refused rather than allocated.
-constexpr std::int64_t kMaxCells = std::int64_t{1} << 28;
+// Grids beyond this many cells (eight global grids) are refused rather than allocated: a header that
+// claims one cannot make the reader take gigabytes.
+constexpr std::int64_t kMaxCells = std::int64_t{1} << 25;
 constexpr std::size_t kBlock = std::size_t{4} << 20;
 constexpr std::size_t kMaxLine = std::size_t{256} << 20;
 

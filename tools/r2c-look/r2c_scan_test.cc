@@ -79,6 +79,8 @@ const ProblemCase kProblemCases[] = {
      ":xCount 3.5 is not a whole number above 0"},
     {"CountZero", ":yCount                            2", ":yCount 0", 23,
      ":yCount 0 is not a whole number above 0"},
+    {"GridTooLargeToHold", ":xCount                            3", ":xCount 100000000", 31,
+     "a grid of 100000000 x 2 cells is more than this reader holds"},
     {"DeltaZero", ":xDelta                    10000.000000", ":xDelta 0", 24, ":xDelta is 0"},
     {"OriginNotANumber", ":xOrigin                -4556441.500000", ":xOrigin west", 20,
      ":xOrigin west is not a number"},

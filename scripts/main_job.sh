@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
 # Installs, builds, generates a sample download directory of the regional
 # 2 m temperature forecast and converts it into its r2c file, with the
-# project's decoder on PATH and a drive root inside the project folder.
+# project's decoder on PATH and a drive root inside the project folder; then checks the r2c file as a
+# model reads it, sums up its frames and draws its last frame.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
 top=$PWD
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTALLOWGATE_DECODER=ON >/dev/null
-cmake --build build -j"$(nproc)" --target tallowgate wgrib2 make_sample_products
+cmake --build build -j"$(nproc)" --target tallowgate wgrib2 make_sample_products r2c-look
 
 sample=$top/sample
 rm -rf "$sample"
@@ -26,4 +27,12 @@ sed -n '1,/^:frame/p' "$r2c"
 sed -n '/^:frame/,$p' "$r2c" | sed -n '2,4p' | cut -c1-120
 echo "== run report $sample/GRIB2/regT/runReport.txt:"
 cat "$sample/GRIB2/regT/runReport.txt"
+
+echo "== r2c-look check:"
+build/r2c-look check "$r2c" || status=$?
+echo "== r2c-look summary:"
+build/r2c-look summary "$r2c" || status=$?
+picture=$sample/regl_tmp_last.png
+build/r2c-look png "$r2c" --last -o "$picture" >/dev/null || status=$?
+echo "== the last frame drawn: $picture"
 exit "$status"

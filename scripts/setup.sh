@@ -2,6 +2,9 @@
 # Installs what building and testing need on a Debian 12 machine.
 set -euo pipefail
 packages=(cmake g++ make libgtest-dev libbenchmark-dev libeccodes-dev libopenjp2-7-dev faketime clang-format clang-tidy)
+# r2c-look finds Cairo through pkg-config and draws with a font it finds through fontconfig; the install
+# check builds Debian packages (dpkg-shlibdeps) and renders the manual pages.
+packages+=(pkg-config libcairo2-dev fonts-dejavu-core dpkg-dev groff-base man-db)
 missing=()
 for p in "${packages[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")

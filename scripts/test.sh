@@ -12,6 +12,7 @@ cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTALLOWGATE_DECODER=ON -D
 cmake --build build -j"$jobs"
 bash scripts/check_sources.sh build
 ctest --test-dir build --output-on-failure -j"$jobs"
+bash scripts/check_install.sh build
 
 cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=Debug -DTALLOWGATE_SANITIZE=ON -DTALLOWGATE_BENCH=OFF \
   -DCMAKE_COMPILE_WARNING_AS_ERROR=ON >/dev/null

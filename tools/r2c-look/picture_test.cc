@@ -2,6 +2,7 @@
 
 #include <cairo.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -71,7 +72,10 @@ class Picture : public ::testing::Test {
 
   R2cHeader header_;
   Product product_;
-  const std::string path_ = (std::filesystem::temp_directory_path() / "r2c_look_picture_test.png").string();
+  // Named after the process: the tests of this fixture run side by side.
+  const std::string path_ = (std::filesystem::temp_directory_path() /
+                             ("r2c_look_picture_test_" + std::to_string(getpid()) + ".png"))
+                                .string();
 };
 
 TEST_F(Picture, SmallGridIsScaledAndFirstRowDrawnWhereItLies) {

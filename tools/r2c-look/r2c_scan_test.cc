@@ -1,6 +1,7 @@
 #include "r2c_scan.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <charconv>
 #include <cmath>
@@ -279,7 +280,8 @@ TEST(R2cScan, FileReadInBlocksGivesWhatTheTextGives) {
     for (int j = 0; j < 1000; ++j) big += row;
     big += "EndFrame\n";
   }
-  const std::filesystem::path path = std::filesystem::temp_directory_path() / "r2c_scan_test_blocks.r2c";
+  const std::filesystem::path path =
+      std::filesystem::temp_directory_path() / ("r2c_scan_test_blocks_" + std::to_string(getpid()) + ".r2c");
   std::ofstream(path, std::ios::binary) << big;
   Recorder from_file;
   const ScanResult file_result = scan_r2c_file(path.string(), &from_file);

@@ -96,6 +96,13 @@ DumpOutcome read_dump(const Text<20>& dump_name, Platform* platform, RunState* s
     while (read == ItemRead::kNone) {
       std::string_view text;
       if (!reader->read_line_view(&text)) {
+        if (reader->line_too_long()) {
+          // A line longer than any number holds none; reading goes on
+          // after its end.
+          ++line_number;
+          read = ItemRead::kUnreadable;
+          break;
+        }
         write_line(platform, "Error: ", dump_name.view(), " incomplete");
         pause(platform, kValuePause);
         reader.reset();

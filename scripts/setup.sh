@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what building and testing need on a Debian 12 machine.
 set -euo pipefail
-packages=(cmake g++ make pkg-config libgtest-dev libbenchmark-dev libeccodes-dev faketime)
+# clang and libclang-rt-14-dev: the fuzz targets (libFuzzer with the sanitizers).
+packages=(cmake g++ make pkg-config libgtest-dev libbenchmark-dev libeccodes-dev faketime clang libclang-rt-14-dev)
 missing=()
 for p in "${packages[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")

@@ -31,7 +31,8 @@ void read_override(Platform* platform, int values[3]) {
     }
   }
   if (reader->line_too_long()) {
-    throw IoError{platform->local_path(kOverridePath), "a line longer than " + std::to_string(kMaxLineLength) + " bytes"};
+    throw IoError{platform->local_path(kOverridePath),
+                  "a line longer than " + std::to_string(kMaxLineLength) + " bytes"};
   }
   if (found < 3) {
     throw IoError{platform->local_path(kOverridePath), "the file ends before its year, month and day"};

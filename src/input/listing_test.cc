@@ -319,9 +319,10 @@ TEST_F(ListingTest, NamesHoldingControlCharactersAreLeftOutAndCounted) {
             "08/24/2025  01:05 PM                 2 a.grib2\n"
             "               1 File(s)              2 bytes\n"
             "               0 Dir(s)     123,456,789 bytes free\n");
-  EXPECT_EQ(platform.err_lines,
-            std::vector<std::string>{"tallowgate: 3 file names hold a control character and cannot be one line "
-                                     "of grib_list.txt: left out"});
+  EXPECT_EQ(
+      platform.err_lines,
+      std::vector<std::string>{"tallowgate: 3 file names hold a control character and cannot be one line "
+                               "of grib_list.txt: left out"});
 }
 
 TEST_F(ListingTest, AnOverlongListingLineEndsTheRun) {

@@ -7,10 +7,10 @@
 // line of N digits, written piece by piece.
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <algorithm>
 #include <fstream>
 #include <iostream>
 #include <sstream>
@@ -40,7 +40,8 @@ int main(int argc, char** argv) {
     std::fputs("1 1\n", dump);
     const std::string piece(1 << 16, '7');
     for (; length > 0; length -= static_cast<long long>(piece.size())) {
-      std::fwrite(piece.data(), 1, std::min<std::size_t>(piece.size(), static_cast<std::size_t>(length)), dump);
+      std::fwrite(piece.data(), 1, std::min<std::size_t>(piece.size(), static_cast<std::size_t>(length)),
+                  dump);
     }
     std::fputs("\n", dump);
     return std::fclose(dump) == 0 ? 0 : 8;

@@ -1,5 +1,9 @@
 #include "driver/run.h"
 
+#include <exception>
+#include <new>
+#include <string>
+
 #include "driver/command_line.h"
 #include "driver/file_pass.h"
 #include "driver/run_date.h"
@@ -15,6 +19,24 @@
 namespace tallowgate {
 namespace {
 
+// Held by one run at a time in each working directory.
+constexpr std::string_view kRunLockPath = "tallowgate.lock";
+
+// Two runs in one directory would share the listing and the dump names and
+// delete each other's dumps. The lock comes before anything is written, so a
+// refused run leaves every file as it was.
+void take_run_lock(Platform* platform) {
+  std::string err;
+  switch (platform->lock_file(kRunLockPath, &err)) {
+    case LockResult::kTaken:
+      return;
+    case LockResult::kHeldElsewhere:
+      throw RunStop{"tallowgate: another run is converting in " + platform->working_directory()};
+    case LockResult::kFailed:
+      throw IoError{platform->local_path(kRunLockPath), err};
+  }
+}
+
 void run_stages(Platform* platform, std::span<const std::string> args, RunState* state) {
   write_banner(platform);
   query_clock(platform, state);
@@ -27,6 +49,7 @@ void run_stages(Platform* platform, std::span<const std::string> args, RunState*
     write_help_list(platform, *state);
     throw RunStop{"program aborted @ 154"};
   }
+  take_run_lock(platform);
   open_output_target(platform, state);
   write_report_entry(platform, state, ReportEntry::kStarted);
 
@@ -56,6 +79,18 @@ void settle_output(RunState* state, bool keep) {
   }
 }
 
+// An input/output error keeps what was written, as a stop does; an output
+// that cannot be kept is thrown away.
+void settle_after_error(RunState* state) {
+  try {
+    settle_output(state, true);
+  } catch (const std::exception&) {
+    settle_output(state, false);
+  } catch (const IoError&) {
+    settle_output(state, false);
+  }
+}
+
 void report_io_error(Platform* platform, const IoError& e) {
   platform->write_err("tallowgate: " + e.path + ": " + e.reason);
 }
@@ -76,12 +111,16 @@ int run(Platform* platform, std::span<const std::string> args) {
     if (!stop.message.empty()) platform->write_err(stop.message);
     return stop.exit_status;
   } catch (const IoError& e) {
-    try {
-      settle_output(&state, true);
-    } catch (const IoError&) {
-      settle_output(&state, false);
-    }
+    settle_after_error(&state);
     report_io_error(platform, e);
+    return 1;
+  } catch (const std::bad_alloc&) {
+    settle_after_error(&state);
+    platform->write_err("tallowgate: out of memory");
+    return 1;
+  } catch (const std::exception& e) {
+    settle_after_error(&state);
+    platform->write_err(std::string("tallowgate: ") + e.what());
     return 1;
   }
   platform->write_err("Normal ending");

@@ -30,6 +30,10 @@ void read_override(Platform* platform, int values[3]) {
       ++found;
     }
   }
+  if (reader->line_too_long()) {
+    throw IoError{platform->local_path(kOverridePath),
+                  "a line longer than " + std::to_string(kMaxLineLength) + " bytes"};
+  }
   if (found < 3) {
     throw IoError{platform->local_path(kOverridePath), "the file ends before its year, month and day"};
   }

@@ -2,6 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <map>
+#include <new>
+#include <set>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -73,6 +78,50 @@ TEST(Run, OutputThatCannotBeOpenedStopsBeforeTheReport) {
     EXPECT_EQ(run_with(&platform, {c.app}), 1);
     EXPECT_EQ(platform.err_lines, std::vector<std::string>{c.err});
     EXPECT_TRUE(platform.files.empty());
+  }
+}
+
+// A run in a directory where another run converts would share its listing
+// and dumps: it stops before anything is written.
+TEST(Run, SecondRunInTheDirectoryStopsBeforeWritingAnything) {
+  FakePlatform platform;
+  platform.files[kGlbOutput] = "old frames\n";
+  platform.locks_held_elsewhere.insert("tallowgate.lock");
+  EXPECT_EQ(run_with(&platform, {"glbT"}), 1);
+  EXPECT_EQ(platform.err_lines,
+            std::vector<std::string>{"tallowgate: another run is converting in /data/GRIB2/prod/202508"});
+  EXPECT_EQ(platform.files, (std::map<std::string, std::string>{{kGlbOutput, "old frames\n"}}));
+  EXPECT_TRUE(platform.shell_commands.empty());
+}
+
+TEST(Run, RunHoldsTheDirectoryLock) {
+  FakePlatform platform;
+  platform.files["CMC_reg_TMP_TGL_2_ps10km_2019081112_P024.grib2"] = "";
+  EXPECT_EQ(run_with(&platform, {"glbT"}), 0);
+  EXPECT_EQ(platform.locks_taken, std::set<std::string>{"tallowgate.lock"});
+}
+
+// Out of memory, or any other failure of the library, ends the run as an
+// input/output error does: one line naming the cause, the output settled.
+TEST(Run, LibraryFailureEndsWithOneLineAndKeepsTheOldOutput) {
+  const struct {
+    const char* name;
+    std::function<void()> fail;
+    const char* err;
+  } cases[] = {
+      {"out of memory", [] { throw std::bad_alloc(); }, "tallowgate: out of memory"},
+      {"other", [] { throw std::length_error("string too long"); }, "tallowgate: string too long"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    FakePlatform platform;
+    platform.files["CMC_glb_TMP_TGL_2_latlon.15x.15_2025082400_P000.grib2"] = "";
+    platform.files[kGlbOutput] = "old frames\n";
+    platform.on_program = [&c](FakePlatform*, const FakePlatform::ProgramRun&) { c.fail(); };
+    EXPECT_EQ(run_with(&platform, {"glbT"}), 1);
+    EXPECT_EQ(platform.err_lines, std::vector<std::string>{c.err});
+    EXPECT_EQ(platform.files[kGlbOutput], "old frames\n");
+    EXPECT_EQ(platform.files[kReport], " tallowgate.exe - started       12:30:45  glbT       \n");
   }
 }
 

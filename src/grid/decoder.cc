@@ -69,11 +69,11 @@ bool run_decoder(Platform* platform, const RunState& state, const Text<20>& dump
 
   write_free_line(platform, decoder_command(platform, state, dump, file_name).view());
 
-  // A dump left by an earlier run must never pass for this file's grid.
+  // A dump left by an earlier run must never pass for this file's grid, and
+  // a link at its name (dangling or not) must not lead the decoder's writes
+  // out of the working directory: whatever stands there goes, unfollowed.
   std::string err;
-  if (platform->file_exists(dump.trimmed()) && !platform->remove_file(dump.trimmed(), &err)) {
-    throw IoError{platform->local_path(dump.trimmed()), err};
-  }
+  if (!platform->remove_file(dump.trimmed(), &err)) throw IoError{platform->local_path(dump.trimmed()), err};
 
   const std::vector<std::string> args{"-text", std::string(dump.trimmed()), std::string(file_name.trimmed())};
   if (!platform->run_program(state.decoder_name.trimmed(), args, &err)) {

@@ -99,6 +99,12 @@ DumpOutcome read_dump(const Text<20>& dump_name, Platform* platform, RunState* s
     while (read == ItemRead::kNone) {
       std::string_view text;
       if (!reader->read_line_view(&text)) {
+        if (reader->line_too_long()) {
+          // A line longer than any number holds none; reading goes on
+          // after its end.
+          read = ItemRead::kUnreadable;
+          break;
+        }
         // Every further value would fail the same way: one message, one pause.
         report_incomplete(platform, dump_name);
         reader.reset();

@@ -114,6 +114,18 @@ TEST_F(DumpReaderTest, AnUnreadableLineGetsItsMessageAndReadingGoesOn) {
   EXPECT_EQ(grid_values(state_), (std::vector<float>{1.0f, 0.0f, 3.0f, 4.0f}));
 }
 
+// A line longer than any number holds none: its message and pause, then the
+// next value comes from the line after it.
+TEST_F(DumpReaderTest, AnOverlongLineIsAValueLineWithoutANumber) {
+  const std::string overlong(kMaxLineLength + 1, '7');
+  EXPECT_EQ(read("3 1\n1\n" + overlong + "\n3\n"), DumpOutcome::kComplete);
+  EXPECT_EQ(platform_.out_lines,
+            (std::vector<std::string>{counts_line(3, 1), " Error: temp_20250824012.txt incomplete",
+                                      " PAUSE 88888"}));
+  EXPECT_EQ(grid_values(state_)[2], 3.0f);
+  EXPECT_FALSE(dump_on_disk());
+}
+
 TEST_F(DumpReaderTest, SpecialValuesAreStoredAsRead) {
   EXPECT_EQ(read("5 1\n9.999e+20\nNaN\n-Inf\n1e-40\n-100\n"), DumpOutcome::kComplete);
   const std::vector<float> v = grid_values(state_);

@@ -39,6 +39,13 @@ bool is_grib2_name(std::string_view name) {
   return true;
 }
 
+// A name holding a line end, or any other control character, would not read
+// back as the one listing line it was written as.
+bool is_control_character(char c) {
+  const auto byte = static_cast<unsigned char>(c);
+  return byte < 0x20 || byte == 0x7f;
+}
+
 // Appends `value` with a "," every three digits, right-aligned in `width`.
 void append_grouped(std::string* out, std::uint64_t value, std::size_t width) {
   char digits[24];
@@ -214,10 +221,15 @@ bool passes(const NameTest& test, const Text<256>& name) {
 
 // Lines 1 to 6: a date column of eight characters leaves characters 9 and 10
 // of the first file line blank, and its names start one column earlier.
+[[noreturn]] void overlong_line_error(Platform* platform) {
+  listing_error(platform, "a line longer than " + std::to_string(kMaxLineLength) + " bytes");
+}
+
 int find_name_column(Platform* platform, TextReader* reader, RunState* state) {
   std::string line;
   for (int i = 1; i <= 6; ++i) {
     if (!reader->read_line(&line)) {
+      if (reader->line_too_long()) overlong_line_error(platform);
       listing_error(platform, "fewer than six lines: the working directory holds no *.grib2 file");
     }
     if (i < 6) state->JUNK.assign(line);
@@ -239,14 +251,25 @@ bool write_listing(Platform* platform, std::string* err) {
     reason = "cannot read the working directory: " + reason;
   } else {
     std::erase_if(entries, [](const DirectoryEntry& e) { return !is_grib2_name(e.name); });
+    const std::size_t left_out = std::erase_if(entries, [](const DirectoryEntry& e) {
+      return std::any_of(e.name.begin(), e.name.end(), is_control_character);
+    });
+    if (left_out > 0) {
+      platform->write_err("tallowgate: " + std::to_string(left_out) +
+                          (left_out == 1 ? " file name holds" : " file names hold") +
+                          " a control character and cannot be one line of grib_list.txt: left out");
+    }
     std::sort(entries.begin(), entries.end(),
               [](const DirectoryEntry& a, const DirectoryEntry& b) { return listed_before(a.name, b.name); });
-    if (auto writer = platform->open_write(kListingPath, &reason)) {
+    // Written beside the listing and renamed over it: a link at its name is
+    // replaced, never written through, and a failed write leaves no half.
+    if (auto output = platform->open_output(kListingPath, &reason)) {
       try {
-        write_listing_lines(platform, entries, writer.get());
-        writer->close();
+        write_listing_lines(platform, entries, output.get());
+        output->commit();
         written = true;
       } catch (const IoError& e) {
+        output->discard();
         reason = e.reason;
       }
     }
@@ -275,7 +298,10 @@ void read_listing(Platform* platform, RunState* state) {
   if (!reader->rewind()) listing_error(platform, "cannot read the listing again from its start");
   std::string line;
   for (int i = 1; i <= 5; ++i) {
-    if (!reader->read_line(&line)) listing_error(platform, "the listing changed while it was read");
+    if (!reader->read_line(&line)) {
+      if (reader->line_too_long()) overlong_line_error(platform);
+      listing_error(platform, "the listing changed while it was read");
+    }
     state->JUNK.assign(line);
   }
 
@@ -301,6 +327,8 @@ void read_listing(Platform* platform, RunState* state) {
     ++slots;
     write_echo(platform, row->kept_line, name);
   }
+  // Read as the end of the listing, the lines after it would be lost unseen.
+  if (reader->line_too_long()) overlong_line_error(platform);
 
   // Rows that keep every line have also stored the two summary lines.
   state->file_count = row->test.first == 0 ? slots - 2 : slots;

@@ -411,6 +411,55 @@ TEST_F(ListingTest, WritesTheListingInTheDirectoryCommandsLayout) {
             " Directory of /data/GRIB2/prod/202508\n\n");
 }
 
+// A name holding a line end would read back as two listing lines, its tail
+// passing for a file of its own.
+TEST_F(ListingTest, NamesHoldingControlCharactersAreLeftOutAndCounted) {
+  platform.files = {
+      {"a.grib2", "12"},
+      {"b\n08.24.2025  01:05 PM                 0 CMC_reg_TMP_x.grib2", ""},
+      {std::string("c\r\td\x7f.grib2"), ""},
+      {"d\x01.grib2", ""},
+      {"e\x01.txt", ""},  // not listed anyway, so not counted
+  };
+  std::string err;
+  ASSERT_TRUE(write_listing(&platform, &err));
+  EXPECT_EQ(platform.files["grib_list.txt"],
+            " Volume in drive C has no label.\n Volume Serial Number is 0000-0000\n\n"
+            " Directory of /data/GRIB2/prod/202508\n\n"
+            "08/24/2025  01:05 PM                 2 a.grib2\n"
+            "               1 File(s)              2 bytes\n"
+            "               0 Dir(s)     123,456,789 bytes free\n");
+  EXPECT_EQ(
+      platform.err_lines,
+      std::vector<std::string>{"tallowgate: 3 file names hold a control character and cannot be one line "
+                               "of grib_list.txt: left out"});
+}
+
+TEST_F(ListingTest, AnOverlongListingLineEndsTheRun) {
+  const std::string overlong(kMaxLineLength + 1, 'x');
+  const std::string head = "h1\nh2\nh3\nh4\nh5\n08/24/2025  01:05 PM                 0 CMC_reg_TMP_a.grib2\n";
+  const struct {
+    const char* name;
+    std::string listing;
+  } cases[] = {
+      {"among the header lines", "h1\n" + overlong + "\nh3\nh4\nh5\nline 6\n"},
+      {"among the file lines", head + overlong + "\n" + "08/24/2025  01:05 PM    0 CMC_reg_TMP_b.grib2\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    platform.files = {{"grib_list.txt", c.listing}};
+    platform.out_lines.clear();
+    state.code = AppCode::kRegT;
+    try {
+      read_listing(&platform, &state);
+      ADD_FAILURE() << "no error";
+    } catch (const IoError& e) {
+      EXPECT_EQ(e.path, "grib_list.txt");
+      EXPECT_EQ(e.reason, "a line longer than 1048576 bytes");
+    }
+  }
+}
+
 TEST_F(ListingTest, AListingThatCannotBeWrittenIsNeverRead) {
   platform.files = {{"CMC_reg_APCP_a.grib2", ""}};
   platform.fail_writes_to("grib_list.txt");
@@ -424,6 +473,7 @@ TEST_F(ListingTest, AListingThatCannotBeWrittenIsNeverRead) {
   }
   EXPECT_EQ(platform.err_lines,
             std::vector<std::string>{"tallowgate: cannot write grib_list.txt: No space left on device"});
+  EXPECT_EQ(platform.files.count("grib_list.txt"), 0u) << "no half-written listing is left";
   EXPECT_EQ(platform.out_lines, (std::vector<std::string>{
                                     " Error: problem opening grib_list.txt",
                                     "  tallowgat paused trying to open this file",

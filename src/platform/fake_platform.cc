@@ -13,22 +13,30 @@ class FakeReader : public TextReader {
     return true;
   }
   bool read_line_view(std::string_view* line) override {
+    too_long_ = false;
     if (position_ >= contents_.size()) return false;
     std::size_t end = contents_.find('\n', position_);
     if (end == std::string::npos) end = contents_.size();
     *line = std::string_view(contents_).substr(position_, end - position_);
     if (!line->empty() && line->back() == '\r') line->remove_suffix(1);
     position_ = end + 1;
+    if (line->size() > kMaxLineLength) {
+      too_long_ = true;
+      return false;
+    }
     return true;
   }
+  bool line_too_long() const override { return too_long_; }
   bool rewind() override {
     position_ = 0;
+    too_long_ = false;
     return true;
   }
 
  private:
   std::string contents_;
   std::size_t position_ = 0;
+  bool too_long_ = false;
 };
 
 // Writes land in `*target` as they are made (nothing is buffered), so a test
@@ -140,11 +148,23 @@ std::unique_ptr<OutputFile> FakePlatform::open_output(std::string_view path, std
 }
 
 bool FakePlatform::remove_file(std::string_view path, std::string* err) {
-  if (files.erase(std::string(path)) == 0) {
-    *err = "No such file or directory";
+  if (failing_opens_.count(std::string(path)) != 0) {
+    *err = "Permission denied";
     return false;
   }
+  files.erase(std::string(path));
   return true;
+}
+
+LockResult FakePlatform::lock_file(std::string_view path, std::string* err) {
+  const std::string key(path);
+  if (failing_opens_.count(key) != 0) {
+    *err = "Permission denied";
+    return LockResult::kFailed;
+  }
+  if (locks_held_elsewhere.count(key) != 0) return LockResult::kHeldElsewhere;
+  locks_taken.insert(key);
+  return LockResult::kTaken;
 }
 
 bool FakePlatform::list_directory(std::vector<DirectoryEntry>* entries, std::string*) {

@@ -1,6 +1,7 @@
 #ifndef TALLOWGATE_PLATFORM_PLATFORM_H_
 #define TALLOWGATE_PLATFORM_PLATFORM_H_
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -11,20 +12,30 @@
 
 namespace tallowgate {
 
+enum class LockResult { kTaken, kHeldElsewhere, kFailed };
+
 struct LocalTime {
   int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0, millisecond = 0;
 };
+
+// The longest line a text file may hold, line end not counted: far above any
+// real line, low enough that a damaged file cannot exhaust memory.
+inline constexpr std::size_t kMaxLineLength = 1 << 20;
 
 // Lines of a text file, read from its start.
 class TextReader {
  public:
   virtual ~TextReader() = default;
   // Reads the next line into *line without its line end ("\n" or "\r\n").
-  // Returns false at the end of the file or on a read error.
+  // Returns false at the end of the file, on a read error, or for a line
+  // longer than kMaxLineLength; line_too_long() then tells the last case, and
+  // the next read starts after that line's end.
   virtual bool read_line(std::string* line) = 0;
   // Reads the next line as read_line does, without copying it: *line views
   // the reader's own buffer and stays valid until the next read or rewind.
   virtual bool read_line_view(std::string_view* line) = 0;
+  // True when the latest read failed on a line longer than kMaxLineLength.
+  virtual bool line_too_long() const = 0;
   // Goes back to the first line; false when the file cannot be re-read.
   virtual bool rewind() = 0;
 };
@@ -74,9 +85,12 @@ class Platform {
  public:
   virtual ~Platform() = default;
 
-  // One console line on standard output; the line end is added.
+  // One console line on standard output; the line end is added. Throws
+  // IoError once standard output cannot be written (a closed pipe): a lost
+  // console ends the run as any failed write does.
   virtual void write_out(std::string_view line) = 0;
-  // One line on the error stream; the line end is added.
+  // One line on the error stream; the line end is added. Never throws, so
+  // that the end of a failed run can still be told.
   virtual void write_err(std::string_view line) = 0;
   // Reads one line typed by the operator, without its line end. Returns false
   // at the end of standard input.
@@ -101,7 +115,15 @@ class Platform {
   // the target could not be written (missing directory, a directory in its
   // place, no permission). Nothing at `path` changes until commit().
   virtual std::unique_ptr<OutputFile> open_output(std::string_view path, std::string* err) = 0;
+  // Removes the file or link at `path`, never what a link points to. Nothing
+  // at `path` counts as removed. False, with the reason in *err, when
+  // something stays there.
   virtual bool remove_file(std::string_view path, std::string* err) = 0;
+  // Takes an exclusive lock on the file at `path`, creating it when missing,
+  // held until the process ends and released by the system if the process
+  // dies. kHeldElsewhere: another process holds it. kFailed: it could not be
+  // taken, with the reason in *err.
+  virtual LockResult lock_file(std::string_view path, std::string* err) = 0;
 
   // The regular files of the working directory, in no particular order.
   virtual bool list_directory(std::vector<DirectoryEntry>* files, std::string* err) = 0;

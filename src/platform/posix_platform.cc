@@ -3,6 +3,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <spawn.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <sys/wait.h>
@@ -24,28 +25,55 @@ namespace tallowgate {
 namespace {
 
 constexpr std::size_t kBufferSize = 1 << 20;
+// Marks a temporary output file as this program's: ".NAME.tallowgate-" and
+// six random characters.
+constexpr char kTemporaryMark[] = ".tallowgate-";
 
 std::string reason(int error) { return std::strerror(error); }
 
-// The temporary output file a signal must remove. A fixed buffer, as the
-// handler may not allocate.
-char g_temporary_output[4096];
-volatile std::sig_atomic_t g_temporary_output_set = 0;
+// What a signal that ends the run must clean up: the temporary output files
+// (the r2c file's and the listing's may be open at once) and the decoder
+// still running. Fixed buffers, as the handler may not allocate.
+constexpr int kTemporarySlots = 4;
+char g_temporary_output[kTemporarySlots][4096];
+volatile std::sig_atomic_t g_temporary_output_set[kTemporarySlots] = {};
+volatile std::sig_atomic_t g_child = 0;
 
-extern "C" void remove_temporary_output_and_die(int signal_number) {
-  if (g_temporary_output_set) unlink(g_temporary_output);
+// The signals that end a run: Ctrl-C, kill, a closed terminal, Ctrl-\.
+constexpr int kEndingSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
+
+extern "C" void end_run_on_signal(int signal_number) {
+  const pid_t child = static_cast<pid_t>(g_child);
+  if (child > 0) {
+    // The decoder would otherwise go on as an orphan, writing its dump.
+    ::kill(child, signal_number);
+    int status = 0;
+    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    }
+  }
+  for (int slot = 0; slot < kTemporarySlots; ++slot) {
+    if (g_temporary_output_set[slot]) unlink(g_temporary_output[slot]);
+  }
   std::signal(signal_number, SIG_DFL);
   std::raise(signal_number);
 }
 
-void remember_temporary_output(const std::string& path) {
-  g_temporary_output_set = 0;
-  if (path.size() >= sizeof g_temporary_output) return;
-  std::memcpy(g_temporary_output, path.c_str(), path.size() + 1);
-  g_temporary_output_set = 1;
+// Returns the slot that names `path` for the handler, or -1 when none is free
+// (the caller then refuses the file: it could be left behind).
+int remember_temporary_output(const std::string& path) {
+  if (path.size() >= sizeof g_temporary_output[0]) return -1;
+  for (int slot = 0; slot < kTemporarySlots; ++slot) {
+    if (g_temporary_output_set[slot]) continue;
+    std::memcpy(g_temporary_output[slot], path.c_str(), path.size() + 1);
+    g_temporary_output_set[slot] = 1;
+    return slot;
+  }
+  return -1;
 }
 
-void forget_temporary_output() { g_temporary_output_set = 0; }
+void forget_temporary_output(int slot) {
+  if (slot >= 0) g_temporary_output_set[slot] = 0;
+}
 
 bool write_all(int fd, const char* data, std::size_t size, int* error) {
   while (size > 0) {
@@ -61,64 +89,97 @@ bool write_all(int fd, const char* data, std::size_t size, int* error) {
   return true;
 }
 
+// Reads through a small buffer, allocated at the first read: opening a file
+// costs no more than the open itself. A line that runs past the buffer is
+// gathered in carried_, up to kMaxLineLength.
 class FdReader : public TextReader {
  public:
-  explicit FdReader(int fd) : fd_(fd), buffer_(kBufferSize, '\0') {}
+  explicit FdReader(int fd) : fd_(fd) {}
   ~FdReader() override { ::close(fd_); }
 
   bool read_line(std::string* line) override {
-    line->clear();
-    for (;;) {
-      if (start_ == end_ && !fill()) {
-        // A last line without its line end still counts as a line.
-        if (line->empty()) return false;
-        strip(line);
-        return true;
-      }
-      const char* begin = buffer_.data() + start_;
-      const void* newline = std::memchr(begin, '\n', end_ - start_);
-      if (newline != nullptr) {
-        const std::size_t n = static_cast<std::size_t>(static_cast<const char*>(newline) - begin);
-        line->append(begin, n);
-        start_ += n + 1;
-        strip(line);
-        return true;
-      }
-      line->append(begin, end_ - start_);
-      start_ = end_;
-    }
+    std::string_view view;
+    if (!read_line_view(&view)) return false;
+    line->assign(view);
+    return true;
   }
 
   bool read_line_view(std::string_view* line) override {
+    too_long_ = false;
     const char* begin = buffer_.data() + start_;
     const void* newline = std::memchr(begin, '\n', end_ - start_);
     if (newline != nullptr) {
       // The usual case: the whole line lies in the buffer.
       const std::size_t n = static_cast<std::size_t>(static_cast<const char*>(newline) - begin);
-      *line = std::string_view(begin, n);
       start_ += n + 1;
-      if (!line->empty() && line->back() == '\r') line->remove_suffix(1);
-      return true;
+      return finish(std::string_view(begin, n), line);
     }
     // The line runs past the buffer's end, or the buffer is used up.
-    if (!read_line(&carried_)) return false;
-    *line = carried_;
-    return true;
+    carried_.clear();
+    bool skipping = false;
+    for (;;) {
+      if (start_ == end_ && !fill()) {
+        // A last line without its line end still counts as a line.
+        if (skipping) {
+          too_long_ = true;
+          return false;
+        }
+        if (carried_.empty()) return false;
+        return finish(carried_, line);
+      }
+      begin = buffer_.data() + start_;
+      newline = std::memchr(begin, '\n', end_ - start_);
+      const std::size_t n = newline != nullptr
+                                ? static_cast<std::size_t>(static_cast<const char*>(newline) - begin)
+                                : end_ - start_;
+      if (!skipping) {
+        // One byte more than the limit, for a "\r" before the line end.
+        if (carried_.size() + n > kMaxLineLength + 1) {
+          skipping = true;
+          carried_.clear();
+          carried_.shrink_to_fit();
+        } else {
+          carried_.append(begin, n);
+        }
+      }
+      start_ += n;
+      if (newline != nullptr) {
+        ++start_;
+        if (skipping) {
+          too_long_ = true;
+          return false;
+        }
+        return finish(carried_, line);
+      }
+    }
   }
+
+  bool line_too_long() const override { return too_long_; }
 
   bool rewind() override {
     start_ = end_ = 0;
     failed_ = false;
+    too_long_ = false;
     return ::lseek(fd_, 0, SEEK_SET) == 0;
   }
 
  private:
-  static void strip(std::string* line) {
-    if (!line->empty() && line->back() == '\r') line->pop_back();
+  static constexpr std::size_t kReadSize = 1 << 16;
+
+  // Strips the "\r" of a "\r\n" line end and applies the length limit.
+  bool finish(std::string_view text, std::string_view* line) {
+    if (!text.empty() && text.back() == '\r') text.remove_suffix(1);
+    if (text.size() > kMaxLineLength) {
+      too_long_ = true;
+      return false;
+    }
+    *line = text;
+    return true;
   }
 
   bool fill() {
     if (failed_) return false;
+    if (buffer_.empty()) buffer_.resize(kReadSize);
     for (;;) {
       const ssize_t n = ::read(fd_, buffer_.data(), buffer_.size());
       if (n < 0 && errno == EINTR) continue;
@@ -136,7 +197,8 @@ class FdReader : public TextReader {
   std::string buffer_;
   std::size_t start_ = 0, end_ = 0;
   bool failed_ = false;
-  // A line that ran past the buffer's end, for read_line_view.
+  bool too_long_ = false;
+  // A line that ran past the buffer's end.
   std::string carried_;
 };
 
@@ -182,8 +244,8 @@ class FdWriter : public TextWriter {
 
 class PosixOutputFile : public OutputFile {
  public:
-  PosixOutputFile(int fd, std::string temporary, std::string target)
-      : writer_(fd, temporary), temporary_(std::move(temporary)), target_(std::move(target)) {}
+  PosixOutputFile(int fd, int slot, std::string temporary, std::string target)
+      : writer_(fd, temporary), slot_(slot), temporary_(std::move(temporary)), target_(std::move(target)) {}
   ~PosixOutputFile() override {
     if (!settled_) discard();
   }
@@ -222,19 +284,19 @@ class PosixOutputFile : public OutputFile {
       if (std::rename(temporary_.c_str(), target_.c_str()) != 0) {
         const int error = errno;
         ::unlink(temporary_.c_str());
-        forget_temporary_output();
+        forget_temporary_output(slot_);
         throw IoError{target_, reason(error)};
       }
     } else {
       ::unlink(temporary_.c_str());
       const int fd = ::open(target_.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
       if (fd < 0) {
-        forget_temporary_output();
+        forget_temporary_output(slot_);
         throw IoError{target_, reason(errno)};
       }
       ::close(fd);
     }
-    forget_temporary_output();
+    forget_temporary_output(slot_);
   }
 
   void discard() override {
@@ -245,13 +307,14 @@ class PosixOutputFile : public OutputFile {
     } catch (const IoError&) {
     }
     ::unlink(temporary_.c_str());
-    forget_temporary_output();
+    forget_temporary_output(slot_);
   }
 
   bool failed() const override { return failed_; }
 
  private:
   FdWriter writer_;
+  int slot_;
   std::string temporary_, target_;
   bool wrote_ = false;
   bool failed_ = false;
@@ -297,12 +360,30 @@ std::string find_program(std::string_view name) {
   return {};
 }
 
+// Starts the child with the ending signals blocked, so that a signal cannot
+// fall between its start and g_child naming it; the child gets the signal
+// mask of the run and the default action for SIGPIPE, which the run ignores.
 bool spawn_and_wait(const std::string& path, const std::vector<std::string>& argv_strings, int* error) {
   std::vector<char*> argv;
   for (const std::string& a : argv_strings) argv.push_back(const_cast<char*>(a.c_str()));
   argv.push_back(nullptr);
+  sigset_t ending, before;
+  sigemptyset(&ending);
+  for (const int signal_number : kEndingSignals) sigaddset(&ending, signal_number);
+  sigset_t pipe_signal;
+  sigemptyset(&pipe_signal);
+  sigaddset(&pipe_signal, SIGPIPE);
+  posix_spawnattr_t attributes;
+  posix_spawnattr_init(&attributes);
+  ::sigprocmask(SIG_BLOCK, &ending, &before);
+  posix_spawnattr_setsigmask(&attributes, &before);
+  posix_spawnattr_setsigdefault(&attributes, &pipe_signal);
+  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
   pid_t pid = 0;
-  const int status = ::posix_spawn(&pid, path.c_str(), nullptr, nullptr, argv.data(), environ);
+  const int status = ::posix_spawn(&pid, path.c_str(), nullptr, &attributes, argv.data(), environ);
+  posix_spawnattr_destroy(&attributes);
+  if (status == 0) g_child = pid;
+  ::sigprocmask(SIG_SETMASK, &before, nullptr);
   if (status != 0) {
     *error = status;
     return false;
@@ -310,6 +391,7 @@ bool spawn_and_wait(const std::string& path, const std::vector<std::string>& arg
   int wait_status = 0;
   while (::waitpid(pid, &wait_status, 0) < 0 && errno == EINTR) {
   }
+  g_child = 0;
   return true;
 }
 
@@ -320,26 +402,43 @@ PosixPlatform::PosixPlatform() {
   drive_root_ = root != nullptr ? root : "";
   umask_ = ::umask(0);
   ::umask(umask_);
-  std::signal(SIGINT, remove_temporary_output_and_die);
-  std::signal(SIGTERM, remove_temporary_output_and_die);
+  for (const int signal_number : kEndingSignals) std::signal(signal_number, end_run_on_signal);
+  // A closed standard output (a pipe whose reader has gone) then fails the
+  // console write, which ends the run and settles its output.
+  std::signal(SIGPIPE, SIG_IGN);
 }
 
-PosixPlatform::~PosixPlatform() { flush_console(); }
+PosixPlatform::~PosixPlatform() { write_out_console(); }
+
+bool PosixPlatform::write_out_console() {
+  if (console_error_ != 0) {
+    out_buffer_.clear();
+    return false;
+  }
+  int error = 0;
+  if (!out_buffer_.empty() && !write_all(STDOUT_FILENO, out_buffer_.data(), out_buffer_.size(), &error)) {
+    console_error_ = error;
+  }
+  out_buffer_.clear();
+  return console_error_ == 0;
+}
 
 void PosixPlatform::flush_console() {
-  int error = 0;
-  if (!out_buffer_.empty()) write_all(STDOUT_FILENO, out_buffer_.data(), out_buffer_.size(), &error);
-  out_buffer_.clear();
+  if (write_out_console() || console_reported_) return;
+  console_reported_ = true;
+  throw IoError{"standard output", reason(console_error_)};
 }
 
 void PosixPlatform::write_out(std::string_view line) {
+  if (console_error_ != 0) flush_console();
   out_buffer_.append(line);
   out_buffer_.push_back('\n');
   if (out_buffer_.size() >= (1 << 16)) flush_console();
 }
 
 void PosixPlatform::write_err(std::string_view line) {
-  flush_console();
+  // A console failure found here is told by the next console write.
+  write_out_console();
   std::string text(line);
   text.push_back('\n');
   int error = 0;
@@ -421,7 +520,8 @@ std::unique_ptr<OutputFile> PosixPlatform::open_output(std::string_view path, st
   const std::string target = local_path(path);
   struct stat st {};
   mode_t mode = static_cast<mode_t>(0666 & ~umask_);
-  if (::stat(target.c_str(), &st) == 0) {
+  // A link at the target is replaced by the new file, never written through.
+  if (::lstat(target.c_str(), &st) == 0 && !S_ISLNK(st.st_mode)) {
     if (S_ISDIR(st.st_mode)) {
       *err = reason(EISDIR);
       return nullptr;
@@ -435,25 +535,62 @@ std::unique_ptr<OutputFile> PosixPlatform::open_output(std::string_view path, st
   const std::size_t slash = target.rfind('/');
   const std::string dir = slash == std::string::npos ? "" : target.substr(0, slash + 1);
   const std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
-  const std::string temporary = dir + "." + name + "." + std::to_string(::getpid()) + ".tmp";
-  remember_temporary_output(temporary);
-  const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+  // An unpredictable name, created exclusively and tried anew on a clash:
+  // no leftover of a killed run and no planted file can block a run.
+  std::string temporary = dir + "." + name + kTemporaryMark + "XXXXXX";
+  // The signal handler is told the name before the file exists; it may
+  // then find nothing to remove, never miss a file.
+  sigset_t ending, before;
+  sigemptyset(&ending);
+  for (const int signal_number : kEndingSignals) sigaddset(&ending, signal_number);
+  ::sigprocmask(SIG_BLOCK, &ending, &before);
+  int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
+  int error = errno;
+  int slot = -1;
+  if (fd >= 0) {
+    slot = remember_temporary_output(temporary);
+    if (slot < 0) {
+      ::close(fd);
+      ::unlink(temporary.c_str());
+      fd = -1;
+      error = ENAMETOOLONG;
+    }
+  }
+  ::sigprocmask(SIG_SETMASK, &before, nullptr);
   if (fd < 0) {
-    *err = reason(errno);
-    forget_temporary_output();
+    *err = reason(error);
     return nullptr;
   }
   // The replaced file keeps its permissions; a new one gets the usual ones.
   ::fchmod(fd, mode);
-  return std::make_unique<PosixOutputFile>(fd, temporary, target);
+  return std::make_unique<PosixOutputFile>(fd, slot, temporary, target);
 }
 
 bool PosixPlatform::remove_file(std::string_view path, std::string* err) {
-  if (::unlink(local_path(path).c_str()) != 0) {
+  if (::unlink(local_path(path).c_str()) != 0 && errno != ENOENT) {
     *err = reason(errno);
     return false;
   }
   return true;
+}
+
+LockResult PosixPlatform::lock_file(std::string_view path, std::string* err) {
+  // Not inherited by the decoder, so that an orphaned one holds no lock.
+  const int fd = ::open(local_path(path).c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0666);
+  if (fd < 0) {
+    *err = reason(errno);
+    return LockResult::kFailed;
+  }
+  while (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    const int error = errno;
+    if (error == EINTR) continue;
+    ::close(fd);
+    if (error == EWOULDBLOCK) return LockResult::kHeldElsewhere;
+    *err = reason(error);
+    return LockResult::kFailed;
+  }
+  // The descriptor stays open, and the lock held, until the process ends.
+  return LockResult::kTaken;
 }
 
 bool PosixPlatform::list_directory(std::vector<DirectoryEntry>* files, std::string* err) {

@@ -9,8 +9,10 @@ namespace tallowgate {
 
 // The system as a POSIX machine offers it. Rooted paths lie under the
 // directory named by TALLOWGATE_DRIVE (or "/"). Standard output is buffered
-// and written out before every pause, child process and error line. SIGINT
-// and SIGTERM remove the run's temporary output file before the process ends.
+// and written out before every pause, child process and error line. SIGINT,
+// SIGTERM, SIGHUP and SIGQUIT end the running decoder (the signal is passed on
+// and the decoder waited for) and remove the run's temporary output file
+// before the process ends; SIGPIPE is ignored.
 class PosixPlatform : public Platform {
  public:
   PosixPlatform();
@@ -28,19 +30,26 @@ class PosixPlatform : public Platform {
                                           std::string* err) override;
   std::unique_ptr<OutputFile> open_output(std::string_view path, std::string* err) override;
   bool remove_file(std::string_view path, std::string* err) override;
+  LockResult lock_file(std::string_view path, std::string* err) override;
   bool list_directory(std::vector<DirectoryEntry>* files, std::string* err) override;
   std::string working_directory() override;
   std::uint64_t free_bytes() override;
   bool run_shell(std::string_view command) override;
   bool run_program(std::string_view name, const std::vector<std::string>& args, std::string* err) override;
 
-  // Writes out buffered console lines.
+  // Writes out buffered console lines. Throws IoError, once, when standard
+  // output cannot be written.
   void flush_console();
 
  private:
+  // Writes out buffered console lines; false once standard output has failed.
+  bool write_out_console();
+
   std::string drive_root_;
   std::string out_buffer_;
   unsigned umask_ = 022;
+  int console_error_ = 0;
+  bool console_reported_ = false;
 };
 
 }  // namespace tallowgate

@@ -157,6 +157,82 @@ TEST_F(PosixPlatformTest, ReaderGivesLinesWithoutTheirEndsAndRewinds) {
   EXPECT_EQ(err, "No such file or directory");
 }
 
+// Lines around the buffer's size and the length limit, each followed by a
+// short line that must still be read whole.
+TEST_F(PosixPlatformTest, ReaderRefusesLinesBeyondTheLimitAndReadsOnAfterThem) {
+  const struct {
+    const char* name;
+    std::size_t length;
+    const char* end;
+    bool too_long;
+  } cases[] = {
+      {"past the buffer", (1u << 16) + 3, "\n", false},
+      {"at the limit", kMaxLineLength, "\n", false},
+      {"at the limit with a carriage return", kMaxLineLength, "\r\n", false},
+      {"one byte over", kMaxLineLength + 1, "\n", true},
+      {"far over", 5 * kMaxLineLength, "\n", true},
+      {"far over, the file's last line", 5 * kMaxLineLength, "", true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const bool last = std::string_view(c.end).empty();
+    put(dir_ / "long.txt", "first\n" + std::string(c.length, '7') + c.end + (last ? "" : "after\n"));
+    std::string err;
+    auto reader = platform_->open_read("long.txt", &err);
+    ASSERT_TRUE(reader);
+    std::string line;
+    ASSERT_TRUE(reader->read_line(&line));
+    EXPECT_EQ(line, "first");
+    EXPECT_EQ(reader->read_line(&line), !c.too_long);
+    EXPECT_EQ(reader->line_too_long(), c.too_long);
+    if (!c.too_long) {
+      EXPECT_EQ(line.size(), c.length);
+    }
+    std::string_view view;
+    EXPECT_EQ(reader->read_line_view(&view), !last);
+    if (!last) {
+      EXPECT_EQ(view, "after");
+    }
+    EXPECT_FALSE(reader->line_too_long());
+  }
+}
+
+TEST_F(PosixPlatformTest, RemovingTakesLinksAwayUnfollowedAndNothingCountsAsRemoved) {
+  put(dir_ / "kept.txt", "kept\n");
+  fs::create_symlink(dir_ / "kept.txt", dir_ / "link.txt");
+  fs::create_symlink(dir_ / "nowhere.txt", dir_ / "dangling.txt");
+  std::string err;
+  EXPECT_TRUE(platform_->remove_file("link.txt", &err));
+  EXPECT_TRUE(platform_->remove_file("dangling.txt", &err));
+  EXPECT_TRUE(platform_->remove_file("never-there.txt", &err));
+  EXPECT_EQ(entries(dir_), std::vector<std::string>{"kept.txt"});
+  fs::create_directories(dir_ / "sub");
+  EXPECT_FALSE(platform_->remove_file("sub", &err));
+  EXPECT_FALSE(err.empty());
+}
+
+// The lock is per open file description: a second process is refused until
+// the first one ends, whatever way it ends.
+TEST_F(PosixPlatformTest, LockIsRefusedToASecondProcessUntilTheFirstEnds) {
+  std::string err;
+  ASSERT_EQ(platform_->lock_file("run.lock", &err), LockResult::kTaken) << err;
+  EXPECT_TRUE(fs::exists(dir_ / "run.lock"));
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    PosixPlatform other;
+    std::string child_err;
+    _exit(other.lock_file("run.lock", &child_err) == LockResult::kHeldElsewhere ? 0 : 1);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+
+  fs::create_directories(dir_ / "sub.lock");
+  EXPECT_EQ(platform_->lock_file("sub.lock", &err), LockResult::kFailed);
+  EXPECT_FALSE(err.empty());
+}
+
 TEST_F(PosixPlatformTest, ProgramsAreFoundInTheWorkingDirectoryFirst) {
   put(dir_ / "tool", "#!/bin/sh\necho \"$@\" > ran.txt\n");
   fs::permissions(dir_ / "tool", fs::perms::owner_all);

@@ -2,11 +2,11 @@
 
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <array>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -46,17 +46,25 @@ int wait_with_timeout(pid_t pid) {
 
 }  // namespace
 
+// Found on disk, not asked of the faketime wrapper: the wrapper names a
+// semaphore and a shared memory segment after its process id and refuses to
+// start when one is left over ("sem_open: File exists"), as after a killed
+// wrapper or from a wrapper of the same id in another process namespace
+// sharing /dev/shm. Under parallel load that failed whichever test came first.
 const std::string& faketime_library() {
   static const std::string library = [] {
-    FILE* pipe = popen("faketime -f '2000-01-01 00:00:00' sh -c 'echo $LD_PRELOAD'", "r");
-    if (pipe == nullptr) throw std::runtime_error("cannot start faketime");
-    std::array<char, 4096> buffer{};
-    std::string text;
-    while (fgets(buffer.data(), buffer.size(), pipe) != nullptr) text += buffer.data();
-    pclose(pipe);
-    while (!text.empty() && (text.back() == '\n' || text.back() == ' ')) text.pop_back();
-    if (text.empty()) throw std::runtime_error("faketime gave no library (install the faketime package)");
-    return text;
+    std::vector<fs::path> candidates;
+    std::error_code ec;
+    for (const auto& entry : fs::directory_iterator("/usr/lib", ec)) {
+      candidates.push_back(entry.path() / "faketime" / "libfaketime.so.1");
+    }
+    std::sort(candidates.begin(), candidates.end());
+    candidates.push_back("/usr/lib/faketime/libfaketime.so.1");
+    candidates.push_back("/usr/local/lib/faketime/libfaketime.so.1");
+    for (const fs::path& candidate : candidates) {
+      if (fs::is_regular_file(candidate, ec)) return candidate.string();
+    }
+    throw std::runtime_error("no libfaketime.so.1 under /usr/lib (install the faketime package)");
   }();
   return library;
 }
@@ -164,6 +172,18 @@ pid_t E2eTree::start(const std::vector<std::string>& args, int stdin_fd, int std
     dup2(stdin_fd, 0);
     dup2(stdout_fd, 1);
     dup2(stderr_fd, 2);
+    for (const std::string& pattern : planted_) {
+      std::string path = (drive_ / pattern).string();
+      const std::size_t at = path.find("{pid}");
+      if (at != std::string::npos) path.replace(at, 5, std::to_string(getpid()));
+      const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+      if (fd < 0) _exit(125);
+      close(fd);
+    }
+    if (memory_limit_ != 0) {
+      const rlimit limit{memory_limit_, memory_limit_};
+      if (setrlimit(RLIMIT_AS, &limit) != 0) _exit(124);
+    }
     if (chdir(work_.c_str()) != 0) _exit(126);
     execve(argv[0], argv.data(), envp.data());
     _exit(127);
@@ -188,6 +208,71 @@ RunResult E2eTree::run(const std::vector<std::string>& args, const std::string& 
   fs::remove(in_path);
   fs::remove(out_path);
   fs::remove(err_path);
+  return result;
+}
+
+RunResult E2eTree::run_with_closed_output(const std::vector<std::string>& args) const {
+  const fs::path in_path = root_ / ".stdin", err_path = root_ / ".stderr";
+  write_file(in_path, "");
+  int output[2];
+  if (pipe(output) != 0) throw std::runtime_error("pipe failed");
+  close(output[0]);
+  const int in = open(in_path.c_str(), O_RDONLY);
+  const int err = open(err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  // The test itself must not die of the closed pipe it hands on.
+  const auto before = signal(SIGPIPE, SIG_IGN);
+  const pid_t pid = start(args, in, output[1], err);
+  close(in);
+  close(output[1]);
+  close(err);
+  RunResult result;
+  result.status = wait_with_timeout(pid);
+  signal(SIGPIPE, before);
+  result.err = read_fd_file(err_path);
+  fs::remove(in_path);
+  fs::remove(err_path);
+  return result;
+}
+
+E2eTree::Started E2eTree::start_in_background(const std::vector<std::string>& args) const {
+  Started run;
+  int input[2];
+  if (pipe(input) != 0) throw std::runtime_error("pipe failed");
+  // Each background run has its own console files: others may run meanwhile.
+  static int serial = 0;
+  const std::string tag = std::to_string(++serial);
+  run.out = root_ / (".stdout-" + tag);
+  run.err = root_ / (".stderr-" + tag);
+  const int out = open(run.out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  const int err = open(run.err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  fcntl(input[1], F_SETFD, FD_CLOEXEC);
+  run.pid = start(args, input[0], out, err);
+  close(input[0]);
+  close(out);
+  close(err);
+  run.input = input[1];
+  return run;
+}
+
+void E2eTree::wait_for_output(const Started& run, const std::string& text) const {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(kTimeoutSeconds);
+  while (read_fd_file(run.out).find(text) == std::string::npos &&
+         std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+}
+
+RunResult E2eTree::finish(Started* run, const std::string& input) const {
+  if (!input.empty() && write(run->input, input.data(), input.size()) != static_cast<ssize_t>(input.size())) {
+    throw std::runtime_error("cannot type the input");
+  }
+  close(run->input);
+  RunResult result;
+  result.status = wait_with_timeout(run->pid);
+  result.out = read_fd_file(run->out);
+  result.err = read_fd_file(run->err);
+  fs::remove(run->out);
+  fs::remove(run->err);
   return result;
 }
 

@@ -3,6 +3,7 @@
 
 #include <sys/types.h>
 
+#include <cstddef>
 #include <filesystem>
 #include <map>
 #include <string>
@@ -59,8 +60,29 @@ class E2eTree {
   // Local time of the frozen clock, "YYYY-MM-DD hh:mm:ss".
   void set_clock(const std::string& clock) { clock_ = clock; }
 
+  // Limits the address space of the next runs (0: no limit).
+  void set_memory_limit(std::size_t bytes) { memory_limit_ = bytes; }
+  // Before each next run starts, creates an empty file at this path under the
+  // drive root, "{pid}" replaced by the process id the run will have.
+  void plant_at_start(const std::string& pattern) { planted_.push_back(pattern); }
+
   // Runs the program in the working directory and waits for it.
   RunResult run(const std::vector<std::string>& args, const std::string& input = "") const;
+  // Runs the program with a standard output whose reader has gone; `out` of
+  // the result stays empty.
+  RunResult run_with_closed_output(const std::vector<std::string>& args) const;
+
+  // A run going on in the background, its standard input a pipe kept open.
+  struct Started {
+    pid_t pid = -1;
+    int input = -1;
+    std::filesystem::path out, err;
+  };
+  Started start_in_background(const std::vector<std::string>& args) const;
+  // Waits until the console of `run` shows `text`.
+  void wait_for_output(const Started& run, const std::string& text) const;
+  // Types `input`, ends standard input and waits for the end of `run`.
+  RunResult finish(Started* run, const std::string& input) const;
 
   // Starts the program with a standard input that stays open, waits until its
   // console shows `text`, sends `signal_number`, and waits for the end.
@@ -73,6 +95,8 @@ class E2eTree {
   std::filesystem::path root_, drive_, work_;
   std::map<std::string, std::string> env_;
   std::string clock_ = "2025-08-24 12:30:45";
+  std::size_t memory_limit_ = 0;
+  std::vector<std::string> planted_;
 };
 
 // The library that freezes the clock of a program it is preloaded into.

@@ -1,11 +1,9 @@
-#include <string>
-#include <vector>
+#include <memory>
 
 #include "driver/run.h"
-#include "platform/posix_platform.h"
+#include "platform/system_platform.h"
 
 int main(int argc, char** argv) {
-  tallowgate::PosixPlatform platform;
-  const std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
-  return tallowgate::run(&platform, args);
+  const std::unique_ptr<tallowgate::Platform> platform = tallowgate::make_system_platform();
+  return tallowgate::run(platform.get(), tallowgate::command_line_arguments(argc, argv));
 }

@@ -62,7 +62,8 @@ class FakeOutputFile : public OutputFile {
       throw;
     }
   }
-  void close() override { commit(); }
+  // As on disk, closing ends the writing and only commit() publishes.
+  void close() override {}
   void commit() override {
     if (settled_) return;
     settled_ = true;
@@ -137,6 +138,12 @@ std::unique_ptr<OutputFile> FakePlatform::open_output(std::string_view path, std
     return nullptr;
   }
   return std::make_unique<FakeOutputFile>(&files, key, failing_writes_.count(key) != 0);
+}
+
+LockResult FakePlatform::lock_file(std::string_view path, std::string* err) {
+  if (lock_result == LockResult::kTaken) locked.emplace_back(path);
+  if (lock_result == LockResult::kFailed) *err = "Permission denied";
+  return lock_result;
 }
 
 bool FakePlatform::remove_file(std::string_view path, std::string* err) {

@@ -35,6 +35,9 @@ class FakePlatform : public Platform {
   // Programs that cannot be started.
   std::set<std::string> missing_programs;
   std::uint64_t free_space = 123456789;
+  // Files locked by this run, and what the next lock gives.
+  std::vector<std::string> locked;
+  LockResult lock_result = LockResult::kTaken;
 
   // Writes to `path` fail from the first one on; opens of `path` fail with
   // "Permission denied".
@@ -53,6 +56,7 @@ class FakePlatform : public Platform {
                                           std::string* err) override;
   std::unique_ptr<OutputFile> open_output(std::string_view path, std::string* err) override;
   bool remove_file(std::string_view path, std::string* err) override;
+  LockResult lock_file(std::string_view path, std::string* err) override;
   bool list_directory(std::vector<DirectoryEntry>* files, std::string* err) override;
   std::string working_directory() override { return "/data/GRIB2/prod/202508"; }
   std::uint64_t free_bytes() override { return free_space; }

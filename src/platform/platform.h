@@ -69,6 +69,9 @@ struct DirectoryEntry {
   LocalTime modified;  // local time
 };
 
+// What became of taking the run lock.
+enum class LockResult { kTaken, kHeldElsewhere, kFailed };
+
 // All the run asks of the system. Paths are the system's own: "\" separates
 // directories and a leading "\" roots a path at the drive; relative paths are
 // relative to the working directory.
@@ -104,6 +107,11 @@ class Platform {
   // place, no permission). Nothing at `path` changes until commit().
   virtual std::unique_ptr<OutputFile> open_output(std::string_view path, std::string* err) = 0;
   virtual bool remove_file(std::string_view path, std::string* err) = 0;
+  // Takes an exclusive lock on the file at `path`, creating it when missing,
+  // held until the process ends and released by the system if the process
+  // dies. kHeldElsewhere: another process holds it. kFailed: it could not be
+  // taken, with the reason in *err.
+  virtual LockResult lock_file(std::string_view path, std::string* err) = 0;
 
   // The regular files of the working directory, in no particular order.
   virtual bool list_directory(std::vector<DirectoryEntry>* files, std::string* err) = 0;

@@ -3,6 +3,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <spawn.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <sys/wait.h>
@@ -15,14 +16,14 @@
 #include <cstring>
 #include <ctime>
 
+#include "platform/buffered_file.h"
 #include "platform/local_path.h"
+#include "platform/system_platform.h"
 
 extern char** environ;
 
 namespace tallowgate {
 namespace {
-
-constexpr std::size_t kBufferSize = 1 << 20;
 
 std::string reason(int error) { return std::strerror(error); }
 
@@ -60,193 +61,66 @@ bool write_all(int fd, const char* data, std::size_t size, int* error) {
   return true;
 }
 
-class FdReader : public TextReader {
+// A file descriptor as the shared line reader and writers use it.
+class FdFile : public RawFile {
  public:
-  explicit FdReader(int fd) : fd_(fd), buffer_(kBufferSize, '\0') {}
-  ~FdReader() override { ::close(fd_); }
-
-  bool read_line(std::string* line) override {
-    line->clear();
-    for (;;) {
-      if (start_ == end_ && !fill()) {
-        // A last line without its line end still counts as a line.
-        if (line->empty()) return false;
-        strip(line);
-        return true;
-      }
-      const char* begin = buffer_.data() + start_;
-      const void* newline = std::memchr(begin, '\n', end_ - start_);
-      if (newline != nullptr) {
-        const std::size_t n = static_cast<std::size_t>(static_cast<const char*>(newline) - begin);
-        line->append(begin, n);
-        start_ += n + 1;
-        strip(line);
-        return true;
-      }
-      line->append(begin, end_ - start_);
-      start_ = end_;
-    }
-  }
-
-  bool read_line_view(std::string_view* line) override {
-    const char* begin = buffer_.data() + start_;
-    const void* newline = std::memchr(begin, '\n', end_ - start_);
-    if (newline != nullptr) {
-      // The usual case: the whole line lies in the buffer.
-      const std::size_t n = static_cast<std::size_t>(static_cast<const char*>(newline) - begin);
-      *line = std::string_view(begin, n);
-      start_ += n + 1;
-      if (!line->empty() && line->back() == '\r') line->remove_suffix(1);
-      return true;
-    }
-    // The line runs past the buffer's end, or the buffer is used up.
-    if (!read_line(&carried_)) return false;
-    *line = carried_;
-    return true;
-  }
-
-  bool rewind() override {
-    start_ = end_ = 0;
-    failed_ = false;
-    return ::lseek(fd_, 0, SEEK_SET) == 0;
-  }
-
- private:
-  static void strip(std::string* line) {
-    if (!line->empty() && line->back() == '\r') line->pop_back();
-  }
-
-  bool fill() {
-    if (failed_) return false;
-    for (;;) {
-      const ssize_t n = ::read(fd_, buffer_.data(), buffer_.size());
-      if (n < 0 && errno == EINTR) continue;
-      if (n <= 0) {
-        failed_ = true;
-        return false;
-      }
-      start_ = 0;
-      end_ = static_cast<std::size_t>(n);
-      return true;
-    }
-  }
-
-  int fd_;
-  std::string buffer_;
-  std::size_t start_ = 0, end_ = 0;
-  bool failed_ = false;
-  // A line that ran past the buffer's end, for read_line_view.
-  std::string carried_;
-};
-
-class FdWriter : public TextWriter {
- public:
-  FdWriter(int fd, std::string path) : fd_(fd), path_(std::move(path)) { buffer_.reserve(kBufferSize); }
-  ~FdWriter() override {
+  explicit FdFile(int fd) : fd_(fd) {}
+  ~FdFile() override {
     if (fd_ >= 0) ::close(fd_);
   }
 
-  void write(std::string_view bytes) override {
-    if (failed_) throw IoError{path_, "earlier write failed"};
-    buffer_.append(bytes);
-    if (buffer_.size() >= kBufferSize) flush();
+  std::ptrdiff_t read(char* data, std::size_t size) override {
+    for (;;) {
+      const ssize_t n = ::read(fd_, data, size);
+      if (n < 0 && errno == EINTR) continue;
+      return n;
+    }
   }
 
-  void close() override {
-    flush();
+  bool write(const char* data, std::size_t size, std::string* err) override {
+    int error = 0;
+    if (write_all(fd_, data, size, &error)) return true;
+    *err = reason(error);
+    return false;
+  }
+
+  bool rewind() override { return ::lseek(fd_, 0, SEEK_SET) == 0; }
+
+  bool close(std::string* err) override {
     const int fd = fd_;
     fd_ = -1;
-    if (::close(fd) != 0) fail(errno);
+    if (::close(fd) == 0) return true;
+    *err = reason(errno);
+    return false;
   }
-
- protected:
-  void flush() {
-    int error = 0;
-    if (!buffer_.empty() && !write_all(fd_, buffer_.data(), buffer_.size(), &error)) fail(error);
-    buffer_.clear();
-  }
-
-  [[noreturn]] void fail(int error) {
-    failed_ = true;
-    buffer_.clear();
-    throw IoError{path_, reason(error)};
-  }
-
-  int fd_;
-  std::string path_;
-  std::string buffer_;
-  bool failed_ = false;
-};
-
-class PosixOutputFile : public OutputFile {
- public:
-  PosixOutputFile(int fd, std::string temporary, std::string target)
-      : writer_(fd, temporary), temporary_(std::move(temporary)), target_(std::move(target)) {}
-  ~PosixOutputFile() override {
-    if (!settled_) discard();
-  }
-
-  void write(std::string_view bytes) override {
-    wrote_ = wrote_ || !bytes.empty();
-    try {
-      writer_.write(bytes);
-    } catch (const IoError& e) {
-      // The operator knows the target, not the temporary file beside it.
-      failed_ = true;
-      throw IoError{target_, e.reason};
-    }
-  }
-  void close() override { commit(); }
-
-  void commit() override {
-    if (settled_) return;
-    try {
-      writer_.close();
-    } catch (const IoError& e) {
-      failed_ = true;
-      discard();
-      throw IoError{target_, e.reason};
-    }
-    settled_ = true;
-    if (wrote_) {
-      if (std::rename(temporary_.c_str(), target_.c_str()) != 0) {
-        const int error = errno;
-        ::unlink(temporary_.c_str());
-        forget_temporary_output();
-        throw IoError{target_, reason(error)};
-      }
-    } else {
-      ::unlink(temporary_.c_str());
-      const int fd = ::open(target_.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
-      if (fd < 0) {
-        forget_temporary_output();
-        throw IoError{target_, reason(errno)};
-      }
-      ::close(fd);
-    }
-    forget_temporary_output();
-  }
-
-  void discard() override {
-    if (settled_ && !failed_) return;
-    settled_ = true;
-    try {
-      writer_.close();
-    } catch (const IoError&) {
-    }
-    ::unlink(temporary_.c_str());
-    forget_temporary_output();
-  }
-
-  bool failed() const override { return failed_; }
 
  private:
-  FdWriter writer_;
-  std::string temporary_, target_;
-  bool wrote_ = false;
-  bool failed_ = false;
-  bool settled_ = false;
+  int fd_;
 };
+
+// Publishing the temporary r2c file: rename() replaces the target in one step.
+class PosixTemporaryFiles : public TemporaryFiles {
+ public:
+  bool replace(const std::string& temporary, const std::string& target, std::string* err) override {
+    if (std::rename(temporary.c_str(), target.c_str()) == 0) return true;
+    *err = reason(errno);
+    ::unlink(temporary.c_str());
+    return false;
+  }
+  void remove(const std::string& temporary) override { ::unlink(temporary.c_str()); }
+  bool create_if_missing(const std::string& target, std::string* err) override {
+    const int fd = ::open(target.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
+    if (fd < 0) {
+      *err = reason(errno);
+      return false;
+    }
+    ::close(fd);
+    return true;
+  }
+  void forget(const std::string&) override { forget_temporary_output(); }
+};
+
+PosixTemporaryFiles g_temporary_files;
 
 LocalTime to_local_time(std::time_t seconds, long nanoseconds) {
   std::tm tm{};
@@ -379,7 +253,7 @@ std::unique_ptr<TextReader> PosixPlatform::open_read(std::string_view path, std:
     *err = reason(EISDIR);
     return nullptr;
   }
-  return std::make_unique<FdReader>(fd);
+  return make_line_reader(std::make_unique<FdFile>(fd));
 }
 
 std::unique_ptr<TextWriter> PosixPlatform::open_write(std::string_view path, std::string* err) {
@@ -389,7 +263,7 @@ std::unique_ptr<TextWriter> PosixPlatform::open_write(std::string_view path, std
     *err = reason(errno);
     return nullptr;
   }
-  return std::make_unique<FdWriter>(fd, local);
+  return make_buffered_writer(std::make_unique<FdFile>(fd), local);
 }
 
 std::unique_ptr<TextWriter> PosixPlatform::open_append(std::string_view path, bool* ends_mid_line,
@@ -404,7 +278,7 @@ std::unique_ptr<TextWriter> PosixPlatform::open_append(std::string_view path, bo
   char last = '\n';
   *ends_mid_line =
       ::fstat(fd, &st) == 0 && st.st_size > 0 && ::pread(fd, &last, 1, st.st_size - 1) == 1 && last != '\n';
-  return std::make_unique<FdWriter>(fd, local);
+  return make_buffered_writer(std::make_unique<FdFile>(fd), local);
 }
 
 std::unique_ptr<OutputFile> PosixPlatform::open_output(std::string_view path, std::string* err) {
@@ -435,7 +309,7 @@ std::unique_ptr<OutputFile> PosixPlatform::open_output(std::string_view path, st
   }
   // The replaced file keeps its permissions; a new one gets the usual ones.
   ::fchmod(fd, mode);
-  return std::make_unique<PosixOutputFile>(fd, temporary, target);
+  return make_temporary_output(std::make_unique<FdFile>(fd), temporary, target, &g_temporary_files);
 }
 
 bool PosixPlatform::remove_file(std::string_view path, std::string* err) {
@@ -444,6 +318,25 @@ bool PosixPlatform::remove_file(std::string_view path, std::string* err) {
     return false;
   }
   return true;
+}
+
+LockResult PosixPlatform::lock_file(std::string_view path, std::string* err) {
+  const int fd = ::open(local_path(path).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+  if (fd < 0) {
+    *err = reason(errno);
+    return LockResult::kFailed;
+  }
+  // The descriptor stays open, unnamed, until the process ends: the system
+  // drops the lock with it, also when the process is killed.
+  while (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    if (errno == EINTR) continue;
+    const int error = errno;
+    ::close(fd);
+    if (error == EWOULDBLOCK) return LockResult::kHeldElsewhere;
+    *err = reason(error);
+    return LockResult::kFailed;
+  }
+  return LockResult::kTaken;
 }
 
 bool PosixPlatform::list_directory(std::vector<DirectoryEntry>* files, std::string* err) {
@@ -497,6 +390,12 @@ bool PosixPlatform::run_program(std::string_view name, const std::vector<std::st
     return false;
   }
   return true;
+}
+
+std::unique_ptr<Platform> make_system_platform() { return std::make_unique<PosixPlatform>(); }
+
+std::vector<std::string> command_line_arguments(int argc, char** argv) {
+  return std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc);
 }
 
 }  // namespace tallowgate

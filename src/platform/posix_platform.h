@@ -28,6 +28,7 @@ class PosixPlatform : public Platform {
                                           std::string* err) override;
   std::unique_ptr<OutputFile> open_output(std::string_view path, std::string* err) override;
   bool remove_file(std::string_view path, std::string* err) override;
+  LockResult lock_file(std::string_view path, std::string* err) override;
   bool list_directory(std::vector<DirectoryEntry>* files, std::string* err) override;
   std::string working_directory() override;
   std::uint64_t free_bytes() override;

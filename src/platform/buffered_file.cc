@@ -85,7 +85,8 @@ class LineReader : public TextReader {
 
 class BufferedWriter : public TextWriter {
  public:
-  BufferedWriter(std::unique_ptr<RawFile> file, std::string path) : file_(std::move(file)), path_(std::move(path)) {
+  BufferedWriter(std::unique_ptr<RawFile> file, std::string path)
+      : file_(std::move(file)), path_(std::move(path)) {
     buffer_.reserve(kBufferSize);
   }
 

@@ -7,8 +7,16 @@
 #include <fstream>
 #include <iostream>
 #include <sstream>
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
 
 int main(int argc, char** argv) {
+#ifdef _WIN32
+  // Its console lines end in LF, as the program's own do.
+  _setmode(_fileno(stdout), _O_BINARY);
+#endif
   if (argc != 4 || std::strcmp(argv[1], "-text") != 0) {
     std::cerr << "usage: copy_decoder -text DUMP FILE\n";
     return 8;

@@ -171,7 +171,7 @@ TEST(CommandLineE2e, OverrideFileFormsAndFaults) {
     const RunResult r = tree.run({"nocode"});
     if (std::string(c.key).empty()) {
       EXPECT_EQ(r.out, kBanner + kUsage + argument_echo("nocode", "", "        ", "20250824") + kInfoLines);
-      EXPECT_EQ(r.err.rfind("tallowgate: " + tree.in_drive("grib2/today.txt").string() + ": ", 0), 0u)
+      EXPECT_EQ(r.err.rfind("tallowgate: " + shown_path(tree.in_drive("grib2/today.txt")) + ": ", 0), 0u)
           << r.err;
       EXPECT_EQ(r.status, 1);
       continue;

@@ -295,10 +295,10 @@ TEST_F(ConvertE2e, InterruptAtAPauseLeavesTheTargetAsItWas) {
   tree_.write_file(tree_.in_drive("kestrano/CMC/regl/regl_apcp.r2c"), "last run\n");
   add("CMC_reg_APCP_SFC_0_ps10km_2025082400_P006.grib2", dump_text(2, 2, {"1"}));
 
-  for (int signal_number : {SIGINT, SIGTERM}) {
+  for (int signal_number : interrupt_signals()) {
     SCOPED_TRACE(signal_number);
     const RunResult r = tree_.run_and_signal_at({"regP"}, "PAUSE 88888", signal_number);
-    EXPECT_EQ(r.status, 128 + signal_number);
+    EXPECT_EQ(r.status, interrupted_status(signal_number));
     EXPECT_EQ(r2c("kestrano/CMC/regl/regl_apcp.r2c"), "last run\n");
     EXPECT_EQ(E2eTree::list(tree_.in_drive("kestrano/CMC/regl")), std::vector<std::string>{"regl_apcp.r2c"});
   }

@@ -201,7 +201,7 @@ TEST(InputE2e, WritesItsOwnListingInTheDirectoryCommandsLayout) {
                 " Volume in drive C has no label.",
                 " Volume Serial Number is 0000-0000",
                 "",
-                " Directory of " + fs::canonical(tree.work()).string(),
+                " Directory of " + shown_path(fs::canonical(tree.work())),
                 "",
                 "01/01/2025  11:59 PM             1,000 _under.grib2",
                 "12/31/2024  12:00 PM               999 A_first.GRIB2",
@@ -221,9 +221,9 @@ TEST(InputE2e, AListingThatCannotBeWrittenPausesThenEnds) {
   tree.make_dir(tree.in_work("grib_list.txt"));
 
   const RunResult r = tree.run({"regP"});
-  EXPECT_EQ(r.err,
-            "tallowgate: cannot write grib_list.txt: Is a directory\n"
-            "tallowgate: grib_list.txt: Is a directory\n");
+  EXPECT_EQ(r.err, "tallowgate: cannot write grib_list.txt: " + system_words(SystemWords::kIsADirectory) +
+                       "\n" + "tallowgate: grib_list.txt: " + system_words(SystemWords::kIsADirectory) +
+                       "\n");
   const std::string tail =
       " Error: problem opening grib_list.txt\n"
       "  tallowgat paused trying to open this file\n";

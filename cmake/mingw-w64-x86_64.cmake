@@ -19,7 +19,3 @@ if(TALLOWGATE_WINE)
   set(CMAKE_CROSSCOMPILING_EMULATOR ${TALLOWGATE_WINE})
 endif()
 
-# -O2, as the Linux build: GCC 12 at -O3 warns falsely of overlapping copies
-# inside std::string (-Wrestrict).
-set(CMAKE_C_FLAGS_RELEASE_INIT "-O2 -DNDEBUG")
-set(CMAKE_CXX_FLAGS_RELEASE_INIT "-O2 -DNDEBUG")

@@ -367,7 +367,10 @@ bool WindowsPlatform::read_input(std::string* line) {
     for (;;) {
       wchar_t piece[512];
       DWORD got = 0;
-      if (!ReadConsoleW(input, piece, 512, &got, nullptr)) break;
+      if (!ReadConsoleW(input, piece, 512, &got, nullptr)) {
+        if (typed.empty()) return false;
+        break;
+      }
       // Ctrl-C ends the read with nothing in it; the console-event handler
       // ends the process, so the run must not go on meanwhile.
       if (got == 0) Sleep(INFINITE);
@@ -376,7 +379,7 @@ bool WindowsPlatform::read_input(std::string* line) {
     }
     while (!typed.empty() && (typed.back() == L'\n' || typed.back() == L'\r')) typed.pop_back();
     // Ctrl-Z at the start of a line is the console's end of input.
-    if (typed.empty() ? false : typed.front() == L'\x1a') return false;
+    if (!typed.empty() && typed.front() == L'\x1a') return false;
     *line = narrow(typed);
     return true;
   }

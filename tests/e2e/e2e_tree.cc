@@ -96,6 +96,8 @@ std::vector<int> interrupt_signals() { return {SIGINT}; }
 
 int interrupted_status(int) { return 0xC000013A & 0xFF; }
 
+std::string shell_echo(const std::string& text) { return text + "\r\n"; }
+
 std::string program_file(const std::string& name) { return name + ".exe"; }
 #else
 std::string shown_path(const fs::path& path) { return path.string(); }
@@ -115,6 +117,8 @@ std::string system_words(SystemWords words) {
 std::vector<int> interrupt_signals() { return {SIGINT, SIGTERM}; }
 
 int interrupted_status(int signal_number) { return 128 + signal_number; }
+
+std::string shell_echo(const std::string& text) { return text + "\n"; }
 
 std::string program_file(const std::string& name) { return name; }
 #endif

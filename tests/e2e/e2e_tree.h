@@ -95,6 +95,9 @@ std::vector<int> interrupt_signals();
 // The exit status of a run ended by `signal_number`: 128 + the number on
 // Linux, the low byte of STATUS_CONTROL_C_EXIT under Wine.
 int interrupted_status(int signal_number);
+// What the command interpreter's echo writes for `text`: Windows' cmd.exe
+// ends its lines in CRLF.
+std::string shell_echo(const std::string& text);
 // The decoder's file name: "wgrib2" on Linux, "wgrib2.exe" on Windows.
 std::string program_file(const std::string& name);
 

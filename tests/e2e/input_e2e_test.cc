@@ -175,9 +175,8 @@ TEST(InputE2e, AnUnreadableTimeStopsAfterThe390Pause) {
                 "\n"
                 " Check is this is correct\n"
                 " Error reading yyyymmdd  hh:        2019           8           2          40\n"
-                " @ 390  -  hit Enter to abort\n"
-                "typed at the pause\n"
-                " @ 390  -  hit Enter to abort\n");
+                " @ 390  -  hit Enter to abort\n" +
+                shell_echo("typed at the pause") + " @ 390  -  hit Enter to abort\n");
   EXPECT_EQ(r.err, "");
   EXPECT_EQ(r.status, 1);
 }

@@ -14,19 +14,19 @@ void convert_file(Platform* platform, RunState* state) {
   const Text<20> dump = dump_name(state->file_year, state->file_month, state->file_day, state->file_hour);
   if (run_decoder(platform, *state, dump)) {
     const DumpOutcome outcome = read_dump(dump, platform, state);
-    if (outcome != DumpOutcome::kBad) {
+    if (outcome == DumpOutcome::kComplete) {
+      // The model's reader takes the file's first lines for the header: nothing
+      // may stand before it, and a header without a frame is never written.
       if (state->first_frame) {
         write_r2c_header(platform, state);
         state->first_frame = false;
       }
-      if (outcome == DumpOutcome::kComplete) {
-        write_frame(platform, state);
-      } else {
-        write_free_line(platform, "error");
-      }
+      write_frame(platform, state);
+    } else if (outcome == DumpOutcome::kIncomplete) {
+      write_free_line(platform, "error");
     }
   }
-  write_end_frame(state);
+  if (!state->first_frame) write_end_frame(state);
 }
 
 }  // namespace tallowgate

@@ -82,19 +82,57 @@ TEST_F(FilePassTest, ABadDumpBetweenGoodOnesLeavesNoGapInTheFrameNumbers) {
   EXPECT_TRUE(echoed_third) << "the console shows the file index";
 }
 
-TEST_F(FilePassTest, TheHeaderWaitsForTheFirstDumpThatPassesTheCountCheck) {
+// Passes before the first frame leave the output empty: the header comes
+// with that frame, and "EndFrame" closes every pass from it on.
+TEST_F(FilePassTest, NothingStandsBeforeTheHeaderOfTheFirstFrame) {
   add_file("gone.grib2", "", 0);
   platform_.files.erase("gone.grib2");
   add_file("none.grib2", "#no-dump", 3);
   add_file("short.grib2", "1 2\n5\n", 6);
   add_file("good.grib2", "1 2\n7\n8\n", 9);
-  EXPECT_EQ(convert_all(), (std::vector<bool>{true, true, false, false}));
-  EXPECT_EQ(without_header(platform_.files.at("out.r2c")),
-            "EndFrame\nEndFrame\nEndFrame\n"
-            ":frame    1    1     \"2025/08/24  09:00\"\n  8.0000\n  7.0000\nEndFrame\n");
+  add_file("short2.grib2", "1 2\n5\n", 12);
+  add_file("bad.grib2", "0 0\n", 15);
+  EXPECT_EQ(convert_all(), (std::vector<bool>{true, true, true, false, false, false}));
+  const std::string r2c = platform_.files.at("out.r2c");
+  EXPECT_EQ(r2c.rfind(std::string(40, '#') + "\n", 0), 0u) << r2c;
+  EXPECT_EQ(without_header(r2c),
+            ":frame    1    1     \"2025/08/24  09:00\"\n  8.0000\n  7.0000\nEndFrame\n"
+            "EndFrame\nEndFrame\n");
   const std::vector<std::string>& out = platform_.out_lines;
-  EXPECT_EQ(std::count(out.begin(), out.end(), " error"), 1);
-  EXPECT_EQ(platform_.programs.size(), 3u) << "no decoder for the missing file";
+  EXPECT_EQ(std::count(out.begin(), out.end(), " error"), 2);
+  EXPECT_EQ(platform_.programs.size(), 5u) << "no decoder for the missing file";
+  // The header's console lines come right before the frame's echo.
+  const auto frame = std::find(out.begin(), out.end(), ":frame    4    4     \"2025/08/24  09:00\"");
+  ASSERT_NE(frame, out.end());
+  ASSERT_GE(frame - out.begin(), 3);
+  EXPECT_EQ(frame[-2].rfind("    Info:   runtime", 0), 0u) << frame[-2];
+  EXPECT_EQ(frame[-1].rfind("    Info:   rundate", 0), 0u) << frame[-1];
+  EXPECT_EQ(std::count_if(out.begin(), out.end(),
+                          [](const std::string& line) { return line.rfind("    Info:", 0) == 0; }),
+            2);
+}
+
+TEST_F(FilePassTest, ARunWithoutAFrameWritesNothing) {
+  add_file("none.grib2", "#no-dump", 3);
+  add_file("short.grib2", "1 2\n5\n", 6);
+  add_file("bad.grib2", "0 0\n", 9);
+  EXPECT_EQ(convert_all(), (std::vector<bool>{true, true, true}));
+  EXPECT_EQ(platform_.files.at("out.r2c"), "");
+}
+
+// A grid of another size is refused once a frame has fixed the header; before
+// that, an incomplete dump fixes nothing.
+TEST_F(FilePassTest, TheFirstFrameFixesTheGridSize) {
+  add_file("short.grib2", "2 2\n1\n", 0);
+  add_file("good.grib2", "1 2\n7\n8\n", 3);
+  add_file("other.grib2", "2 2\n1\n2\n3\n4\n", 6);
+  convert_all();
+  EXPECT_EQ(without_header(platform_.files.at("out.r2c")),
+            ":frame    1    1     \"2025/08/24  03:00\"\n  8.0000\n  7.0000\nEndFrame\nEndFrame\n");
+  const std::string r2c = platform_.files.at("out.r2c");
+  EXPECT_NE(r2c.find(":xCount                            1\n"), std::string::npos) << r2c;
+  EXPECT_NE(r2c.find(":yCount                            2\n"), std::string::npos) << r2c;
+  EXPECT_EQ(platform_.files.count("temp_20250824006.txt"), 1u) << "the refused dump stays";
 }
 
 }  // namespace

@@ -45,6 +45,13 @@ std::unique_ptr<TextReader> open_dump(std::string_view name, Platform* platform)
   return nullptr;
 }
 
+// A value that cannot be read: the operator is told, and reading waits for
+// Enter.
+void report_incomplete(Platform* platform, const Text<20>& dump_name) {
+  write_line(platform, "Error: ", dump_name.view(), " incomplete");
+  pause(platform, kValuePause);
+}
+
 void delete_dump(std::string_view name, Platform* platform) {
   std::string err;
   if (!platform->remove_file(name, &err)) {
@@ -71,15 +78,17 @@ DumpOutcome read_dump(const Text<20>& dump_name, Platform* platform, RunState* s
     return DumpOutcome::kBad;
   }
   GridStore& grid = state->VAL;
-  // Sized by the first good dump: a grid of another size would not fit the
-  // header already written.
+  // Sized by the grid of the run's first frame: a grid of another size would
+  // not fit the header written with it. Before that frame, a dump of another
+  // size than an earlier one that gave no frame gets storage of its own.
   const char* refusal = nullptr;
-  if (grid.allocated()) {
-    if (state->xcount != grid.columns() || state->ycount != grid.rows()) {
+  const bool same_size = grid.allocated() && state->xcount == grid.columns() && state->ycount == grid.rows();
+  if (!same_size) {
+    if (grid.allocated() && !state->first_frame) {
       refusal = "Error: grid differs from the first grid of this run";
+    } else if (!grid.allocate(state->xcount, state->ycount)) {
+      refusal = "Error: grid too large to hold";
     }
-  } else if (!grid.allocate(state->xcount, state->ycount)) {
-    refusal = "Error: grid too large to hold";
   }
   if (refusal != nullptr) {
     write_line(platform, refusal);
@@ -89,33 +98,24 @@ DumpOutcome read_dump(const Text<20>& dump_name, Platform* platform, RunState* s
 
   float* values = grid.data();
   const std::size_t count = grid.size();
-  long long line_number = 1;
   bool last_read_well = true;
   for (std::size_t n = 0; n < count; ++n) {
     ItemRead read = ItemRead::kNone;
     while (read == ItemRead::kNone) {
       std::string_view text;
       if (!reader->read_line_view(&text)) {
-        write_line(platform, "Error: ", dump_name.view(), " incomplete");
-        pause(platform, kValuePause);
+        // Every further value would fail the same way: one message, one pause.
+        report_incomplete(platform, dump_name);
         reader.reset();
         delete_dump(name, platform);
         return DumpOutcome::kIncomplete;
       }
-      ++line_number;
       read = read_first_real(text, &values[n]);
     }
+    // A value line holding no number: the value stays unread and reading goes
+    // on with the next line.
     last_read_well = read == ItemRead::kRead;
-    if (!last_read_well) {
-      std::string message;
-      FreeLine(&message)
-          .text("Error: ")
-          .text(dump_name)
-          .text(" unreadable value on line")
-          .integer(line_number);
-      platform->write_out(message);
-      pause(platform, kValuePause);
-    }
+    if (!last_read_well) report_incomplete(platform, dump_name);
   }
   reader.reset();
   delete_dump(name, platform);

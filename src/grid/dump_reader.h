@@ -20,14 +20,16 @@ enum class DumpOutcome {
 // of a line is the value, blank lines are skipped, and whatever follows the
 // last value is never read. The counts go into state->xcount and ycount as
 // they are read and are echoed. Returns kBad, leaving the dump on disk, when
-// a count is missing, unreadable or below 1, when the grid differs from the
-// run's first good grid, or when it cannot be held (with a message naming the
-// reason). The grid store is obtained at the first good dump. A value line
-// holding no number gets a message and the "88888" pause, and reading goes on
-// with the next line. A dump that ends early gets one "incomplete" message
-// and one pause, and nothing more is read: kIncomplete. An absent dump reads
-// as an empty one, which is left on disk. Throws IoError when a dump that
-// exists cannot be opened.
+// a count is missing, unreadable or below 1, when the run has written a frame
+// and the grid differs from it, or when the grid cannot be held (with a
+// message naming the reason). The grid store is obtained at the first good
+// dump, and again for a dump of another size while no frame has been
+// written. A value line holding no number gets the line "Error: <dump>
+// incomplete" and the "88888" pause, and reading goes on with the next line;
+// the outcome is kIncomplete when it was the last value. A dump that ends
+// early gets that line and pause once, and nothing more is read: kIncomplete.
+// An absent dump reads as an empty one, which is left on disk. Throws IoError
+// when a dump that exists cannot be opened.
 DumpOutcome read_dump(const Text<20>& dump_name, Platform* platform, RunState* state);
 
 }  // namespace tallowgate

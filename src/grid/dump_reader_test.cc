@@ -102,11 +102,10 @@ TEST_F(DumpReaderTest, AShortDumpGivesOneMessageAndOnePauseAndStopsReading) {
 
 TEST_F(DumpReaderTest, AnUnreadableLineGetsItsMessageAndReadingGoesOn) {
   EXPECT_EQ(read("2 2\n1\nabc\n3\n1e39\n"), DumpOutcome::kIncomplete) << "the last value failed";
-  EXPECT_EQ(platform_.out_lines,
-            (std::vector<std::string>{
-                counts_line(2, 2), " Error: temp_20250824012.txt unreadable value on line           3",
-                " PAUSE 88888", " Error: temp_20250824012.txt unreadable value on line           5",
-                " PAUSE 88888"}));
+  EXPECT_EQ(
+      platform_.out_lines,
+      (std::vector<std::string>{counts_line(2, 2), " Error: temp_20250824012.txt incomplete", " PAUSE 88888",
+                                " Error: temp_20250824012.txt incomplete", " PAUSE 88888"}));
 
   // The same with a good last value: the frame is written, the unread element holds 0.
   RunState fresh;
@@ -125,8 +124,9 @@ TEST_F(DumpReaderTest, SpecialValuesAreStoredAsRead) {
   EXPECT_EQ(v[4], -100.0f);
 }
 
-TEST_F(DumpReaderTest, TheFirstGoodGridFixesTheSizeForTheRun) {
+TEST_F(DumpReaderTest, TheFirstFramesGridFixesTheSizeForTheRun) {
   ASSERT_EQ(read("2 2\n1\n2\n3\n4\n"), DumpOutcome::kComplete);
+  state_.first_frame = false;  // its frame is written
   const float* storage = state_.VAL.data();
 
   EXPECT_EQ(read("2 2\n5\n6\n7\n8\n"), DumpOutcome::kComplete);
@@ -141,6 +141,20 @@ TEST_F(DumpReaderTest, TheFirstGoodGridFixesTheSizeForTheRun) {
     EXPECT_TRUE(dump_on_disk());
     EXPECT_EQ(grid_values(state_), (std::vector<float>{5.0f, 6.0f, 7.0f, 8.0f}));
   }
+}
+
+// Only a written frame fixes the size: before it, a grid of another size
+// gets storage of its own.
+TEST_F(DumpReaderTest, BeforeTheFirstFrameAGridOfAnotherSizeIsRead) {
+  ASSERT_EQ(read("3 3\n1\n"), DumpOutcome::kIncomplete);
+  EXPECT_EQ(read("2 1\n5\n6\n"), DumpOutcome::kComplete);
+  EXPECT_EQ(state_.VAL.columns(), 2);
+  EXPECT_EQ(state_.VAL.rows(), 1);
+  EXPECT_EQ(grid_values(state_), (std::vector<float>{5.0f, 6.0f}));
+
+  state_.first_frame = false;  // its frame is written
+  EXPECT_EQ(read("3 3\n1\n2\n3\n4\n5\n6\n7\n8\n9\n"), DumpOutcome::kBad);
+  EXPECT_EQ(platform_.out_lines[1], " Error: grid differs from the first grid of this run");
 }
 
 TEST_F(DumpReaderTest, AGridTooLargeToHoldIsRefused) {

@@ -23,31 +23,34 @@ struct FileTimeRow {
   AppCode code;
   bool capa_layouts;  // the positions come from kCapaLayouts
   TimePositions at;
+  // The hour of the model run of a forecast: its forecast hours count from
+  // that hour, while the date read is the run's date at 00.
+  Columns run_hour;
 };
 
 constexpr TimePositions kNotUsed{};
 
 // clang-format off
 constexpr FileTimeRow kFileTimeRows[] = {
-    // code                capa    year       month      day        hour
-    {AppCode::kCapa15,     false, {{1, 4},   {5, 6},   {7, 8},   {9, 10}}},
-    {AppCode::kCapa10,     false, {{1, 4},   {5, 6},   {7, 8},   {9, 10}}},
-    {AppCode::kCapa,       true,  kNotUsed},
-    {AppCode::kRdpa,       false, {{1, 4},   {5, 6},   {7, 8},   {10, 11}}},  // character 9 is never read
-    {AppCode::kRdpsPcpFc,  false, {{1, 4},   {5, 6},   {7, 8},   {57, 58}}},
-    {AppCode::kRdpsTmpHc,  false, {{1, 4},   {5, 6},   {7, 8},   {53, 54}}},
-    {AppCode::kRdpsTmpFc,  false, {{1, 4},   {5, 6},   {7, 8},   {53, 54}}},
-    {AppCode::kRdpaPrelim, false, {{1, 4},   {5, 6},   {7, 8},   {10, 11}}},  // character 9 is never read
-    {AppCode::kRegP,       false, {{27, 30}, {31, 32}, {33, 34}, {40, 41}}},
-    {AppCode::kRegT,       false, {{26, 29}, {30, 31}, {32, 33}, {39, 40}}},
-    {AppCode::kRglT,       false, {{26, 29}, {30, 31}, {32, 33}, {39, 40}}},
-    {AppCode::kGlbP,       false, {{34, 37}, {38, 39}, {40, 41}, {46, 48}}},
-    {AppCode::kGlbT,       false, {{33, 36}, {37, 38}, {39, 40}, {45, 47}}},
-    {AppCode::kGlbSP,      false, {{34, 37}, {38, 39}, {40, 41}, {46, 48}}},
-    {AppCode::kGlbST,      false, {{33, 36}, {37, 38}, {39, 40}, {45, 47}}},
-    {AppCode::kHreP,       false, {{35, 38}, {39, 40}, {41, 42}, {47, 49}}},
-    {AppCode::kHreT,       false, {{34, 37}, {38, 39}, {40, 41}, {46, 48}}},
-    {AppCode::kRdrP,       false, {{22, 25}, {26, 27}, {28, 29}, {30, 31}}},
+    // code                capa    year       month      day        hour        run hour
+    {AppCode::kCapa15,     false, {{1, 4},   {5, 6},   {7, 8},   {9, 10}},   {}},
+    {AppCode::kCapa10,     false, {{1, 4},   {5, 6},   {7, 8},   {9, 10}},   {}},
+    {AppCode::kCapa,       true,  kNotUsed,                                   {}},
+    {AppCode::kRdpa,       false, {{1, 4},   {5, 6},   {7, 8},   {10, 11}},  {}},  // character 9 is never read
+    {AppCode::kRdpsPcpFc,  false, {{1, 4},   {5, 6},   {7, 8},   {57, 58}},  {10, 11}},
+    {AppCode::kRdpsTmpHc,  false, {{1, 4},   {5, 6},   {7, 8},   {53, 54}},  {10, 11}},
+    {AppCode::kRdpsTmpFc,  false, {{1, 4},   {5, 6},   {7, 8},   {53, 54}},  {10, 11}},
+    {AppCode::kRdpaPrelim, false, {{1, 4},   {5, 6},   {7, 8},   {10, 11}},  {}},  // character 9 is never read
+    {AppCode::kRegP,       false, {{27, 30}, {31, 32}, {33, 34}, {40, 41}},  {35, 36}},
+    {AppCode::kRegT,       false, {{26, 29}, {30, 31}, {32, 33}, {39, 40}},  {34, 35}},
+    {AppCode::kRglT,       false, {{26, 29}, {30, 31}, {32, 33}, {39, 40}},  {34, 35}},
+    {AppCode::kGlbP,       false, {{34, 37}, {38, 39}, {40, 41}, {46, 48}},  {42, 43}},
+    {AppCode::kGlbT,       false, {{33, 36}, {37, 38}, {39, 40}, {45, 47}},  {41, 42}},
+    {AppCode::kGlbSP,      false, {{34, 37}, {38, 39}, {40, 41}, {46, 48}},  {42, 43}},
+    {AppCode::kGlbST,      false, {{33, 36}, {37, 38}, {39, 40}, {45, 47}},  {41, 42}},
+    {AppCode::kHreP,       false, {{35, 38}, {39, 40}, {41, 42}, {47, 49}},  {43, 44}},
+    {AppCode::kHreT,       false, {{34, 37}, {38, 39}, {40, 41}, {46, 48}},  {42, 43}},
+    {AppCode::kRdrP,       false, {{22, 25}, {26, 27}, {28, 29}, {30, 31}},  {}},
 };
 // clang-format on
 
@@ -79,6 +82,18 @@ const TimePositions* capa_positions(const Text<256>& name) {
     return &layout.at;
   }
   return nullptr;
+}
+
+// The run hour at `c`: two digits giving 0 to 23. Anything else, and a row
+// without a run hour, counts as 00, so a name the converter cannot place
+// converts as one of the 00 run.
+int run_hour(const Text<256>& name, Columns c) {
+  if (c.first == 0) return 0;
+  const std::string_view digits = at(name, c);
+  if (digits.size() != 2 || digits[0] < '0' || digits[0] > '9' || digits[1] < '0' || digits[1] > '9')
+    return 0;
+  const int hour = (digits[0] - '0') * 10 + (digits[1] - '0');
+  return hour <= 23 ? hour : 0;
 }
 
 const FileTimeRow* file_time_row(AppCode code) {
@@ -142,6 +157,7 @@ void extract_file_time(Platform* platform, RunState* state) {
   ok = read_int_field(at(name, positions->day), &state->file_day) && ok;
   ok = read_int_field(at(name, positions->hour), &state->file_hour) && ok;
   if (!ok) stop_unreadable_time(platform, *state, name);
+  state->file_hour += run_hour(name, row->run_hour);
   write_free_line(platform, std::string(54, '*'));
 }
 

@@ -14,6 +14,9 @@ void set_decoder_parts(RunState* state);
 // file_month, file_day and file_hour from the character positions of the
 // run's product (state->code must be set), and writes the line of asterisks
 // that opens the file's pass. A field that cannot be read keeps its value.
+// A forecast name also carries the hour of its model run: when it reads as two
+// digits giving 0 to 23 it is added to file_hour, so the forecast hour counts
+// from 00 of the run's date; anything else there counts as 00.
 // Ends the run with RunStop (exit status 1, no message) after its console
 // lines when a "capa" name has "CMC" neither at its start nor at character
 // 16, and after the lines and the "@ 390" pause when a field cannot be read.

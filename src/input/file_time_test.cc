@@ -45,20 +45,25 @@ TEST_F(FileTimeTest, ReadsTheValidTimeOfEveryProduct) {
       // The analyses never look at character 9.
       {AppCode::kRdpa, "20231218T06Z_MSC_RDPA_APCP-Accum24h_Sfc.grib2", 2023, 12, 18, 6},
       {AppCode::kRdpaPrelim, "20231218_18Z_MSC_RDPA_APCP-Accum6h_Sfc.grib2", 2023, 12, 18, 18},
-      {AppCode::kRdpsTmpHc, "20240612T00Z_MSC_RDPS_AirTemp_AGL-2m_RLatLon0.09_PT007H.grib2", 2024, 6, 12, 7},
+      {AppCode::kRdpsTmpHc, "20240612T06Z_MSC_RDPS_AirTemp_AGL-2m_RLatLon0.09_PT007H.grib2", 2024, 6, 12, 13},
       {AppCode::kRdpsTmpFc, "20240612T00Z_MSC_RDPS_AirTemp_AGL-2m_RLatLon0.09_PT048H.grib2", 2024, 6, 12, 48},
+      {AppCode::kRdpsTmpFc, "20240612T18Z_MSC_RDPS_AirTemp_AGL-2m_RLatLon0.09_PT048H.grib2", 2024, 6, 12, 66},
+      // Forecast hours count from 00 of the run's date: hour 84 of the 12Z run is hour 96.
       {AppCode::kRdpsPcpFc, "20240612T12Z_MSC_RDPS_Precip-Accum1h_Sfc_RLatLon0.09_PT084H.grib2", 2024, 6, 12,
-       84},
+       96},
       {AppCode::kRegP, "CMC_reg_APCP_SFC_0_ps10km_2024061200_P001.grib2", 2024, 6, 12, 1},
-      {AppCode::kRegT, "CMC_reg_TMP_TGL_2_ps10km_2019081112_P024.grib2", 2019, 8, 11, 24},
-      {AppCode::kRglT, "CMC_reg_TMP_TGL_2_ps10km_2019081100_P000.grib2", 2019, 8, 11, 0},
+      {AppCode::kRegP, "CMC_reg_APCP_SFC_0_ps10km_2024061206_P001.grib2", 2024, 6, 12, 7},
+      {AppCode::kRegT, "CMC_reg_TMP_TGL_2_ps10km_2019081112_P024.grib2", 2019, 8, 11, 36},
+      {AppCode::kRglT, "CMC_reg_TMP_TGL_2_ps10km_2019081118_P000.grib2", 2019, 8, 11, 18},
       // Three-digit forecast hours; 048 gives 48, carried into the date later.
       {AppCode::kGlbP, "CMC_glb_APCP_SFC_0_latlon.15x.15_2020081000_P048.grib2", 2020, 8, 10, 48},
+      {AppCode::kGlbP, "CMC_glb_APCP_SFC_0_latlon.15x.15_2020081023_P048.grib2", 2020, 8, 10, 71},
       {AppCode::kGlbT, "CMC_glb_TMP_TGL_2_latlon.15x.15_2020081000_P240.grib2", 2020, 8, 10, 240},
-      {AppCode::kGlbSP, "CMC_glb_APCP_SFC_0_latlon.15x.15_2020081012_P003.grib2", 2020, 8, 10, 3},
-      {AppCode::kGlbST, "CMC_glb_TMP_TGL_2_latlon.15x.15_2020081012_P006.grib2", 2020, 8, 10, 6},
-      {AppCode::kHreP, "CMC_hrdps_east_APCP_SFC_0_ps2.5km_2019081112_P024-00.grib2", 2019, 8, 11, 24},
-      {AppCode::kHreT, "CMC_hrdps_east_TMP_TGL_2_ps2.5km_2019081112_P048-00.grib2", 2019, 8, 11, 48},
+      {AppCode::kGlbT, "CMC_glb_TMP_TGL_2_latlon.15x.15_2020081012_P999.grib2", 2020, 8, 10, 1011},
+      {AppCode::kGlbSP, "CMC_glb_APCP_SFC_0_latlon.15x.15_2020081012_P003.grib2", 2020, 8, 10, 15},
+      {AppCode::kGlbST, "CMC_glb_TMP_TGL_2_latlon.15x.15_2020081018_P006.grib2", 2020, 8, 10, 24},
+      {AppCode::kHreP, "CMC_hrdps_east_APCP_SFC_0_ps2.5km_2019081112_P024-00.grib2", 2019, 8, 11, 36},
+      {AppCode::kHreT, "CMC_hrdps_east_TMP_TGL_2_ps2.5km_2019081106_P048-00.grib2", 2019, 8, 11, 54},
       {AppCode::kRdrP, "CMC_RADAR_PRECIPRATE_201908111200_x.grib2", 2019, 8, 11, 12},
       // The precipitation analysis in its three name layouts.
       {AppCode::kCapa, "CMC_RDPA_APCP-024-0100cutoff_SFC_0_ps10km_2023121806_000.grib2", 2023, 12, 18, 6},
@@ -80,6 +85,35 @@ TEST_F(FileTimeTest, ReadsTheValidTimeOfEveryProduct) {
     EXPECT_EQ(platform.out_lines, std::vector<std::string>{kStars});
   }
   EXPECT_EQ(covered.size(), std::size(kAllAppCodes));
+}
+
+// Only two digits giving 0 to 23 are a run hour; anything else there counts
+// as the 00 run, and the analyses never look for one.
+TEST_F(FileTimeTest, ARunHourCountsOnlyWhenItIsAnHour) {
+  struct Case {
+    AppCode code;
+    const char* name;
+    int hour;
+  } cases[] = {
+      {AppCode::kRdpsTmpFc, "20240612T23Z_MSC_RDPS_AirTemp_AGL-2m_RLatLon0.09_PT001H.grib2", 24},
+      {AppCode::kRdpsTmpFc, "20240612T24Z_MSC_RDPS_AirTemp_AGL-2m_RLatLon0.09_PT001H.grib2", 1},
+      {AppCode::kRdpsTmpFc, "20240612TxxZ_MSC_RDPS_AirTemp_AGL-2m_RLatLon0.09_PT001H.grib2", 1},
+      {AppCode::kRdpsTmpFc, "20240612T 6Z_MSC_RDPS_AirTemp_AGL-2m_RLatLon0.09_PT001H.grib2", 1},
+      {AppCode::kRdpsTmpFc, "20240612T+6Z_MSC_RDPS_AirTemp_AGL-2m_RLatLon0.09_PT001H.grib2", 1},
+      {AppCode::kRdpsPcpFc, "20240612_06Z_MSC_RDPS_Precip-Accum1h_Sfc_RLatLon0.09_PT084H.grib2", 90},
+      {AppCode::kRegT, "CMC_reg_TMP_TGL_2_ps10km_20190811_6_P024.grib2", 24},
+      {AppCode::kHreT, "CMC_hrdps_east_TMP_TGL_2_ps2.5km_2019081199_P048-00.grib2", 48},
+      // The analyses read their own hour and nothing more.
+      {AppCode::kRdpa, "20231218T18Z_MSC_RDPA_APCP-Accum6h_Sfc.grib2", 18},
+      {AppCode::kRdpaPrelim, "20231218T12Z_MSC_RDPA-Prelim_APCP-Accum6h_Sfc.grib2", 12},
+      {AppCode::kCapa15, "2023121806_000_CMC_RDPA_APCP-024-0100cutoff.grib2", 6},
+      {AppCode::kRdrP, "CMC_RADAR_PRECIPRATE_201908111812_x.grib2", 18},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    extract(c.code, c.name);
+    EXPECT_EQ(state.file_hour, c.hour);
+  }
 }
 
 TEST_F(FileTimeTest, DecoderPartsAreFixed) {

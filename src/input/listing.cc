@@ -295,11 +295,14 @@ void read_listing(Platform* platform, RunState* state) {
     const std::string_view whole(line);
     state->JUNK.assign(whole.substr(0, std::min(name_column, whole.size())));
     name.assign(whole.size() > name_column ? whole.substr(name_column, width) : std::string_view());
-    for (const Echo& echo : row->every_line) write_echo(platform, echo, name);
-    if (!passes(row->test, name)) continue;
-    if (slots == kMaxFiles) {
+    // A line that would need a 1000th entry is never taken in: no echo, and
+    // the run ends.
+    const bool kept = passes(row->test, name);
+    if (kept && slots == kMaxFiles) {
       listing_error(platform, "more than " + std::to_string(kMaxFiles) + " entries for the file list");
     }
+    for (const Echo& echo : row->every_line) write_echo(platform, echo, name);
+    if (!kept) continue;
     state->FLN[static_cast<std::size_t>(slots)] = name;
     ++slots;
     write_echo(platform, row->kept_line, name);

@@ -226,18 +226,29 @@ TEST_F(ListingTest, TheFileListHoldsNineHundredNinetyNineEntries) {
   read(AppCode::kCapa, many_names(997, "x"));
   EXPECT_EQ(state.file_count, 997);
 
-  for (const auto& [code, listing] : {std::pair{AppCode::kRegP, many_names(1000, "CMC_reg_APCP_")},
-                                      std::pair{AppCode::kCapa, many_names(998, "x")}}) {
+  // The line that would need a 1000th entry gets no echo: for capa the second
+  // summary line, for regP the 1000th name.
+  const struct {
+    AppCode code;
+    std::string listing;
+    std::size_t echo_width;
+  } full[] = {
+      {AppCode::kRegP, many_names(1000, "CMC_reg_APCP_"), 47},
+      {AppCode::kCapa, many_names(998, "x"), 62},
+  };
+  for (const auto& c : full) {
     platform = FakePlatform();
     state = RunState();
     try {
-      read(code, listing);
+      read(c.code, c.listing);
       ADD_FAILURE() << "a 1000th entry was accepted";
     } catch (const IoError& e) {
       EXPECT_EQ(e.path, "grib_list.txt");
       EXPECT_EQ(e.reason, "more than 999 entries for the file list");
     }
     EXPECT_EQ(state.FLN.size(), static_cast<std::size_t>(kMaxFiles));
+    ASSERT_EQ(platform.out_lines.size(), 1u + 999u);  // the name column's echo, then entries 1 to 999
+    EXPECT_EQ(platform.out_lines.back(), state.FLN[998].columns(1, c.echo_width));
   }
 }
 

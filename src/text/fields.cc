@@ -140,7 +140,9 @@ void put_fixed(char* field, float value, int width, int decimals) {
   // even, without a library call.
   constexpr double kTwo52 = 4503599627370496.0;
   const double rounded = scaled < kTwo52 ? (scaled + kTwo52) - kTwo52 : std::nearbyint(scaled);
-  const bool negative = value < 0;
+  // A stored negative zero keeps its sign, as every negative value that
+  // rounds to zero does.
+  const bool negative = std::signbit(value);
 
   if (width == 8 && rounded < 1e7) {
     if (decimals == 4) return put_frame_field<4>(field, static_cast<std::uint32_t>(rounded), negative);

@@ -19,7 +19,7 @@ void append_int(std::string* out, long long value, int width, int min_digits = 1
 
 // Appends the exact value of the float rounded to `decimals` places, ties to
 // even, right-aligned in `width` columns: 0.03125 with 4 decimals gives
-// "0.0312", -0.00001 gives "-0.0000". The 0 before the point is written when
+// "0.0312", -0.00001 and -0.0 give "-0.0000". The 0 before the point is written when
 // there is room for it. A value that does not fit, and an infinity or NaN,
 // fill the field with '*'.
 void append_fixed(std::string* out, float value, int width, int decimals);

@@ -13,50 +13,6 @@
 namespace tallowgate::e2e {
 namespace {
 
-const std::string kHeaderInfo = "    Info:   runtime    12:30:45\n    Info:   rundate  2025-08-24\n";
-const std::string kEndHeader = ":EndHeader          \n";
-
-// A dump of the decoder's layout: the counts, then one value per line.
-std::string dump_text(int columns, int rows, const std::vector<std::string>& values) {
-  std::string text = std::to_string(columns) + " " + std::to_string(rows) + "\n";
-  for (const std::string& v : values) text += v + "\n";
-  return text;
-}
-
-std::string frame_line(int number, int year, int month, int day, int hour) {
-  return ":frame" + int5(number) + int5(number) + "     \"" + std::to_string(year) + "/" + two(month) + "/" +
-         two(day) + "  " + two(hour) + ":00\"\n";
-}
-
-std::string finished(int index) { return " Finished writing frame" + int12(index) + "\n"; }
-
-// The console from the first file's line of asterisks to the end.
-std::string from_first_file(const std::string& out) {
-  const std::size_t at = out.find(kStars);
-  return at == std::string::npos ? "(no file pass)\n" + out : out.substr(at);
-}
-
-// What the r2c file holds before its header, and after it.
-struct R2cParts {
-  std::string before_header;
-  bool has_header = false;
-  std::string after_header;
-};
-
-R2cParts split_r2c(const std::string& r2c) {
-  R2cParts parts;
-  const std::size_t start = r2c.find(std::string(40, '#') + "\n");
-  const std::size_t end = r2c.find(kEndHeader);
-  if (start == std::string::npos || end == std::string::npos) {
-    parts.before_header = r2c;
-    return parts;
-  }
-  parts.before_header = r2c.substr(0, start);
-  parts.has_header = true;
-  parts.after_header = r2c.substr(end + kEndHeader.size());
-  return parts;
-}
-
 class ConvertE2e : public ::testing::Test {
  protected:
   ConvertE2e() {
@@ -160,14 +116,14 @@ TEST_F(ConvertE2e, Capa10WritesItsHeaderInTheSecondPassAndKeepsDumpRowOrder) {
                                         announce(2, 2, 2025, 8, 24, 12, "2025082412_capa10.grib2") +
                                         counts(2, 2) + kHeaderInfo + frame_line(2, 2025, 8, 24, 12) +
                                         finished(2) + kClosing);
-  const R2cParts parts = split_r2c(r2c("kestrano/CMC/CaPA/20250824_capa.r2c"));
-  EXPECT_EQ(parts.before_header, "EndFrame\n");
-  EXPECT_EQ(parts.after_header,
-            frame_line(1, 2025, 8, 24, 12) + "  1.0000  2.0000\n  3.0000  4.0000\nEndFrame\n");
+  // The pass without a grid leaves nothing before the header.
+  EXPECT_EQ(r2c("kestrano/CMC/CaPA/20250824_capa.r2c"), golden_header("capa10", 2, 2) +
+                                                            frame_line(1, 2025, 8, 24, 12) +
+                                                            "  1.0000  2.0000\n  3.0000  4.0000\nEndFrame\n");
   EXPECT_EQ(E2eTree::read_file(tree_.in_work("temp_20250824006.txt")), "");
 }
 
-TEST_F(ConvertE2e, AnIncompleteFirstDumpFixesTheHeaderButWritesNoFrame) {
+TEST_F(ConvertE2e, AnIncompleteFirstDumpLeavesTheHeaderToTheFirstFrame) {
   tree_.install_decoder();
   const std::string f1 = "CMC_reg_APCP_SFC_0_ps10km_2025082400_P006.grib2";
   const std::string f2 = "CMC_reg_APCP_SFC_0_ps10km_2025082400_P012.grib2";
@@ -178,13 +134,37 @@ TEST_F(ConvertE2e, AnIncompleteFirstDumpFixesTheHeaderButWritesNoFrame) {
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(from_first_file(r.out),
             announce(1, 2, 2025, 8, 24, 6, f1) + counts(2, 2) + " Error: temp_20250824006.txt incomplete\n" +
-                " PAUSE 88888\n" + kHeaderInfo + " error\n" + announce(2, 2, 2025, 8, 24, 12, f2) +
-                counts(2, 2) + frame_line(2, 2025, 8, 24, 12) + finished(2) + kClosing);
-  const R2cParts parts = split_r2c(r2c("kestrano/CMC/regl/regl_apcp.r2c"));
-  EXPECT_EQ(parts.before_header, "");
-  EXPECT_EQ(parts.after_header,
-            "EndFrame\n" + frame_line(1, 2025, 8, 24, 12) + "  7.0000  8.0000\n  5.0000  6.0000\nEndFrame\n");
+                " PAUSE 88888\n error\n" + announce(2, 2, 2025, 8, 24, 12, f2) + counts(2, 2) + kHeaderInfo +
+                frame_line(2, 2025, 8, 24, 12) + finished(2) + kClosing);
+  EXPECT_EQ(r2c("kestrano/CMC/regl/regl_apcp.r2c"), golden_header("regP", 2, 2) +
+                                                        frame_line(1, 2025, 8, 24, 12) +
+                                                        "  7.0000  8.0000\n  5.0000  6.0000\nEndFrame\n");
   EXPECT_FALSE(E2eTree::exists(tree_.in_work("temp_20250824006.txt")));
+}
+
+// A stored negative zero keeps its sign, as a negative value that rounds to
+// zero does.
+TEST_F(ConvertE2e, ANegativeZeroIsWrittenWithItsSign) {
+  const struct {
+    const char* app;
+    const char* file;
+    const char* output;
+    const char* rows;
+  } cases[] = {
+      {"regT", "CMC_reg_TMP_TGL_2_ps10km_2025082400_P006.grib2", "kestrano/CMC/regl/regl_tmp.r2c",
+       "   -0.00   -0.00\n   -0.00    0.00\n"},
+      {"regP", "CMC_reg_APCP_SFC_0_ps10km_2025082400_P006.grib2", "kestrano/CMC/regl/regl_apcp.r2c",
+       " -0.0000 -0.0000\n -0.0000  0.0000\n"},
+  };
+  tree_.install_decoder();
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.app);
+    add(c.file, dump_text(2, 2, {"-0", "0", "-0.0", "-0e3"}));
+    const RunResult r = tree_.run({c.app});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r2c(c.output),
+              golden_header(c.app, 2, 2) + frame_line(1, 2025, 8, 24, 6) + c.rows + "EndFrame\n");
+  }
 }
 
 TEST_F(ConvertE2e, ADumpLargerThanTheReadBufferIsReadWhole) {
@@ -222,7 +202,7 @@ TEST_F(ConvertE2e, AStaleDumpIsNeverReadAsTheFilesGrid) {
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(from_first_file(r.out), announce(1, 1, 2025, 8, 24, 6, f1, false) + counts(0, 0) +
                                         " Found bad frame in temp_20250824006.txt\n" + kClosing);
-  EXPECT_EQ(r2c("kestrano/CMC/regl/regl_apcp.r2c"), "EndFrame\n");
+  EXPECT_EQ(r2c("kestrano/CMC/regl/regl_apcp.r2c"), "");
   EXPECT_EQ(E2eTree::read_file(tree_.in_work("temp_20250824006.txt")), "");
 }
 
@@ -249,7 +229,7 @@ TEST_F(ConvertE2e, AGridOfAnotherSizeIsRefusedAndTheRunGoesOn) {
   EXPECT_TRUE(E2eTree::exists(tree_.in_work("temp_20250824012.txt")));
 }
 
-TEST_F(ConvertE2e, AMissingDecoderIsReportedAndEveryFileEndsItsStep) {
+TEST_F(ConvertE2e, AMissingDecoderIsReportedAndNoFrameIsWritten) {
   const std::string f1 = "CMC_reg_APCP_SFC_0_ps10km_2025082400_P006.grib2";
   add(f1, dump_text(1, 1, {"1"}));
 
@@ -260,7 +240,7 @@ TEST_F(ConvertE2e, AMissingDecoderIsReportedAndEveryFileEndsItsStep) {
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(from_first_file(r.out), announce(1, 1, 2025, 8, 24, 6, f1, false) + counts(0, 0) +
                                         " Found bad frame in temp_20250824006.txt\n" + kClosing);
-  EXPECT_EQ(r2c("kestrano/CMC/regl/regl_apcp.r2c"), "EndFrame\n");
+  EXPECT_EQ(r2c("kestrano/CMC/regl/regl_apcp.r2c"), "");
 }
 
 TEST_F(ConvertE2e, AFileNameWithShellCharactersIsOnlyAName) {

@@ -40,7 +40,8 @@ std::string from_listing(const RunResult& r) {
 }
 
 // The kept files are converted in name order, each with the valid time its
-// name gives; the copying decoder turns these empty files into empty dumps.
+// name gives (the forecast hour counted from 00 of the run's date); the
+// copying decoder turns these empty files into empty dumps.
 TEST(InputE2e, TestedRowKeepsOnlyItsProductInNameOrder) {
   E2eTree tree;
   make_output_dirs(tree);
@@ -58,10 +59,10 @@ TEST(InputE2e, TestedRowKeepsOnlyItsProductInNameOrder) {
   const std::string first = "CMC_reg_TMP_TGL_2_ps10km_2019081100_P003.grib2";
   const std::string second = "CMC_reg_TMP_TGL_2_ps10km_2019081112_P024.grib2";
   const std::string third = "CMC_reg_TMP_TGL_2_ps10km_2019081118_P006.grib2";
-  EXPECT_EQ(from_listing(r), " 25\n" + first + "\n" + second + "\n" + third + "\n" +
-                                 announce(1, 3, 2019, 8, 11, 3, first) + no_grid(2019, 8, 11, 3) +
-                                 announce(2, 3, 2019, 8, 11, 24, second) + no_grid(2019, 8, 11, 24) +
-                                 announce(3, 3, 2019, 8, 11, 6, third) + no_grid(2019, 8, 11, 6) + kClosing);
+  EXPECT_EQ(from_listing(r),
+            " 25\n" + first + "\n" + second + "\n" + third + "\n" + announce(1, 3, 2019, 8, 11, 3, first) +
+                no_grid(2019, 8, 11, 3) + announce(2, 3, 2019, 8, 11, 36, second) + no_grid(2019, 8, 11, 36) +
+                announce(3, 3, 2019, 8, 11, 24, third) + no_grid(2019, 8, 11, 24) + kClosing);
   EXPECT_EQ(r.err, "Normal ending\n");
   EXPECT_EQ(r.status, 0);
 }
@@ -178,6 +179,25 @@ TEST(InputE2e, AnUnreadableTimeStopsAfterThe390Pause) {
                 " @ 390  -  hit Enter to abort\n" +
                 shell_echo("typed at the pause") + " @ 390  -  hit Enter to abort\n");
   EXPECT_EQ(r.err, "");
+  EXPECT_EQ(r.status, 1);
+}
+
+// Without a name test the two summary lines take entries too: 998 files and
+// the first summary line fill the file list, and the second summary line,
+// which would need a 1000th entry, is not echoed before the run ends.
+TEST(InputE2e, TheLineThatWouldNeedA1000thEntryIsNotEchoed) {
+  E2eTree tree;
+  make_output_dirs(tree);
+  std::string echoes;
+  for (int i = 0; i < 998; ++i) {
+    const std::string name = "f" + std::to_string(1000 + i) + ".grib2";
+    put_file(tree, name);
+    echoes += name + "\n";
+  }
+
+  const RunResult r = tree.run({"RDPA"});
+  EXPECT_EQ(from_listing(r), " 25\n" + echoes + " bytes\n");
+  EXPECT_EQ(r.err, "tallowgate: grib_list.txt: more than 999 entries for the file list\n");
   EXPECT_EQ(r.status, 1);
 }
 

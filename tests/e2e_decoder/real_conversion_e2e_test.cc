@@ -30,19 +30,19 @@ struct RealCase {
   const char* output;  // below the drive root, for the date key 20250824
   float cap;
   int decimals;
-  // The frame time: the run's date with the forecast hour counted from 00 UTC,
-  // or the analysis time.
+  // The frame time: the forecast hour counted from the run's hour, or the
+  // analysis time.
   int year, month, day, hour;
   int grids;  // in the reference dump
 };
 
 const RealCase kCases[] = {
     {"CMC_reg_TMP_TGL_2_ps10km_2019081112_P024.grib2", "regT", "kestrano/CMC/regl/regl_tmp.r2c", 400.0f, 2,
-     2019, 8, 12, 0, 1},
+     2019, 8, 12, 12, 1},
     {"CMC_glb_TMP_TGL_2_latlon.15x.15_2020081000_P000.grib2", "glbT", "kestrano/CMC/glb/glb_tmp.r2c", 400.0f,
      2, 2020, 8, 10, 0, 1},
     {"CMC_hrdps_east_TMP_TGL_2_ps2.5km_2019081112_P024-00.grib2", "hreT", "kestrano/CMC/hrdps/hrdps_tmp.r2c",
-     400.0f, 2, 2019, 8, 12, 0, 1},
+     400.0f, 2, 2019, 8, 12, 12, 1},
     {"CMC_reg_APCP_SFC_0_ps10km_2024061200_P001.grib2", "regP", "kestrano/CMC/regl/regl_apcp.r2c", 99.0f, 4,
      2024, 6, 12, 1, 1},
     // Two messages, of which the converter reads the first grid: "cutoff" at

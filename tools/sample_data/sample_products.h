@@ -4,10 +4,9 @@
 // The sample files of each application code: their names, grids and times. Pure: nothing here touches
 // the disk or ecCodes.
 //
-// Every product starts at the base time 2025-08-24 00 UTC. Forecasts come from 00 UTC runs, because the
-// converter reads the run's date but not its hour from a forecast name and counts the forecast hour from
-// 00 UTC of that date. Files of one code sort by name in the order of their valid times, so a directory
-// listing in name order gives frames in time order. With the default of 4 files a code produces:
+// Every product starts at the base time 2025-08-24 00 UTC. Forecasts come from 00 UTC runs. Files of one
+// code sort by name in the order of their valid times, so a directory listing in name order gives frames
+// in time order. With the default of 4 files a code produces:
 //
 //   capa15       2025082400_000_CMC_RDPA_APCP-006-0700cutoff_SFC_0_ps15km.grib2   (06, 12, 18 likewise)
 //   capa10       2025082400_000_CMC_RDPA_APCP-006-0700cutoff_SFC_0_ps10km.grib2   (06, 12, 18 likewise)

@@ -367,13 +367,15 @@ bool WindowsPlatform::read_input(std::string* line) {
     for (;;) {
       wchar_t piece[512];
       DWORD got = 0;
-      if (!ReadConsoleW(input, piece, 512, &got, nullptr)) {
+      const bool read = ReadConsoleW(input, piece, 512, &got, nullptr) != 0;
+      // Ctrl-C ends the read with nothing in it, or as an aborted read; the
+      // console-event handler ends the process, and the run must not go on
+      // meanwhile (a pause before the run report's start entry leaves none).
+      if ((read && got == 0) || (!read && GetLastError() == ERROR_OPERATION_ABORTED)) Sleep(INFINITE);
+      if (!read) {
         if (typed.empty()) return false;
         break;
       }
-      // Ctrl-C ends the read with nothing in it; the console-event handler
-      // ends the process, so the run must not go on meanwhile.
-      if (got == 0) Sleep(INFINITE);
       typed.append(piece, got);
       if (typed.back() == L'\n') break;
     }

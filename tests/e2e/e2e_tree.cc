@@ -46,8 +46,21 @@ int wait_with_timeout(pid_t pid) {
 
 }  // namespace
 
+// The library is looked for where the faketime package puts it. Asking the
+// faketime wrapper (faketime ... sh -c 'echo $LD_PRELOAD') leaves a named
+// semaphore and shared memory behind per call, named by the wrapper's
+// process id; once process ids come round again, a wrapper meets its own
+// name and fails with "sem_open: File exists", and so did the test that
+// asked. The wrapper is only asked where the library lies elsewhere.
 const std::string& faketime_library() {
   static const std::string library = [] {
+    std::error_code ec;
+    for (const auto& dir : fs::directory_iterator("/usr/lib", ec)) {
+      const fs::path candidate = dir.path() / "faketime" / "libfaketime.so.1";
+      if (fs::exists(candidate, ec)) return candidate.string();
+    }
+    if (fs::exists("/usr/lib/faketime/libfaketime.so.1", ec))
+      return std::string("/usr/lib/faketime/libfaketime.so.1");
     FILE* pipe = popen("faketime -f '2000-01-01 00:00:00' sh -c 'echo $LD_PRELOAD'", "r");
     if (pipe == nullptr) throw std::runtime_error("cannot start faketime");
     std::array<char, 4096> buffer{};

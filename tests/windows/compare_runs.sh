@@ -15,7 +15,10 @@ windows_copy=$windows_build/tests/windows/wgrib2.exe
 
 scratch=$(mktemp -d "${TMPDIR:-/tmp}/tallowgate-compare-XXXXXX")
 trap 'rm -rf "$scratch"' EXIT
-faketime_library=$(faketime -f '2000-01-01 00:00:00' sh -c 'echo $LD_PRELOAD')
+# Where the faketime package puts the library; its wrapper leaves a
+# semaphore behind per call and fails once process ids come round again.
+faketime_library=$(ls /usr/lib/*/faketime/libfaketime.so.1 /usr/lib/faketime/libfaketime.so.1 2>/dev/null | head -1)
+[ -n "$faketime_library" ] || { echo "no libfaketime.so.1 (install the faketime package)"; exit 1; }
 clock="2025-08-24 12:30:45"
 
 "$make_samples" all "$scratch/samples" 2 >/dev/null

@@ -17,7 +17,10 @@ scratch=$(mktemp -d "${TMPDIR:-/tmp}/tallowgate-compare-XXXXXX")
 trap 'rm -rf "$scratch"' EXIT
 # Where the faketime package puts the library; its wrapper leaves a
 # semaphore behind per call and fails once process ids come round again.
-faketime_library=$(ls /usr/lib/*/faketime/libfaketime.so.1 /usr/lib/faketime/libfaketime.so.1 2>/dev/null | head -1)
+faketime_library=
+for candidate in /usr/lib/*/faketime/libfaketime.so.1 /usr/lib/faketime/libfaketime.so.1; do
+  if [ -e "$candidate" ]; then faketime_library=$candidate; break; fi
+done
 [ -n "$faketime_library" ] || { echo "no libfaketime.so.1 (install the faketime package)"; exit 1; }
 clock="2025-08-24 12:30:45"
 

@@ -70,6 +70,7 @@ class FakeOutputFile : public OutputFile {
       throw;
     }
   }
+  // As on disk, closing ends the writing and only commit() publishes.
   void close() override {}
   void commit() override {
     if (settled_) return;

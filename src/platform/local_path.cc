@@ -13,4 +13,16 @@ std::string local_path(std::string_view system_path, std::string_view drive_root
   return path;
 }
 
+std::string windows_local_path(std::string_view system_path, std::string_view drive) {
+  const bool rooted = !system_path.empty() && system_path.front() == '\\' &&
+                      (system_path.size() < 2 || system_path[1] != '\\');
+  std::string path;
+  if (rooted) {
+    for (char c : drive) path.push_back(c == '/' ? '\\' : c);
+    while (!path.empty() && path.back() == '\\') path.pop_back();
+  }
+  path.append(system_path);
+  return path;
+}
+
 }  // namespace tallowgate

@@ -25,5 +25,27 @@ TEST(LocalPath, RootsDrivePathsAndKeepsRelativeOnes) {
   }
 }
 
+TEST(LocalPath, WindowsPathsAreNativeAndTakeTheTestDrive) {
+  struct Case {
+    const char* path;
+    const char* drive;
+    const char* want;
+  } cases[] = {
+      {"\\kestrano\\CMC\\glb\\glb_tmp.r2c", "", "\\kestrano\\CMC\\glb\\glb_tmp.r2c"},
+      {"\\kestrano\\CMC\\glb\\glb_tmp.r2c", "D:", "D:\\kestrano\\CMC\\glb\\glb_tmp.r2c"},
+      {"\\grib2\\today.txt", "D:\\some\\dir", "D:\\some\\dir\\grib2\\today.txt"},
+      {"\\grib2\\today.txt", "D:\\some\\dir\\", "D:\\some\\dir\\grib2\\today.txt"},
+      {"\\grib2\\today.txt", "Z:/tmp/drive/", "Z:\\tmp\\drive\\grib2\\today.txt"},
+      {"..\\..\\runReport.txt", "D:", "..\\..\\runReport.txt"},
+      {"grib_list.txt", "D:", "grib_list.txt"},
+      {"\\\\server\\share\\a.r2c", "D:", "\\\\server\\share\\a.r2c"},
+      {"\\kestrano\\CMC\\CaPA\\202401  _capa.r2c", "D:", "D:\\kestrano\\CMC\\CaPA\\202401  _capa.r2c"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.path);
+    EXPECT_EQ(windows_local_path(c.path, c.drive), c.want);
+  }
+}
+
 }  // namespace
 }  // namespace tallowgate

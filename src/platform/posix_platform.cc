@@ -16,6 +16,7 @@
 #include <cstring>
 #include <ctime>
 
+#include "platform/buffered_file.h"
 #include "platform/local_path.h"
 #include "platform/system_platform.h"
 
@@ -24,7 +25,6 @@ extern char** environ;
 namespace tallowgate {
 namespace {
 
-constexpr std::size_t kBufferSize = 1 << 20;
 // Marks a temporary output file as this program's: ".NAME.tallowgate-" and
 // six random characters.
 constexpr char kTemporaryMark[] = ".tallowgate-";
@@ -71,8 +71,11 @@ int remember_temporary_output(const std::string& path) {
   return -1;
 }
 
-void forget_temporary_output(int slot) {
-  if (slot >= 0) g_temporary_output_set[slot] = 0;
+// The slot naming `path`, cleared once the file is published or removed.
+void forget_temporary_output(const std::string& path) {
+  for (int slot = 0; slot < kTemporarySlots; ++slot) {
+    if (g_temporary_output_set[slot] && path == g_temporary_output[slot]) g_temporary_output_set[slot] = 0;
+  }
 }
 
 bool write_all(int fd, const char* data, std::size_t size, int* error) {
@@ -89,237 +92,66 @@ bool write_all(int fd, const char* data, std::size_t size, int* error) {
   return true;
 }
 
-// Reads through a small buffer, allocated at the first read: opening a file
-// costs no more than the open itself. A line that runs past the buffer is
-// gathered in carried_, up to kMaxLineLength.
-class FdReader : public TextReader {
+// A file descriptor as the shared line reader and writers use it.
+class FdFile : public RawFile {
  public:
-  explicit FdReader(int fd) : fd_(fd) {}
-  ~FdReader() override { ::close(fd_); }
-
-  bool read_line(std::string* line) override {
-    std::string_view view;
-    if (!read_line_view(&view)) return false;
-    line->assign(view);
-    return true;
-  }
-
-  bool read_line_view(std::string_view* line) override {
-    too_long_ = false;
-    const char* begin = buffer_.data() + start_;
-    const void* newline = std::memchr(begin, '\n', end_ - start_);
-    if (newline != nullptr) {
-      // The usual case: the whole line lies in the buffer.
-      const std::size_t n = static_cast<std::size_t>(static_cast<const char*>(newline) - begin);
-      start_ += n + 1;
-      return finish(std::string_view(begin, n), line);
-    }
-    // The line runs past the buffer's end, or the buffer is used up.
-    carried_.clear();
-    bool skipping = false;
-    for (;;) {
-      if (start_ == end_ && !fill()) {
-        // A last line without its line end still counts as a line.
-        if (skipping) {
-          too_long_ = true;
-          return false;
-        }
-        if (carried_.empty()) return false;
-        return finish(carried_, line);
-      }
-      begin = buffer_.data() + start_;
-      newline = std::memchr(begin, '\n', end_ - start_);
-      const std::size_t n = newline != nullptr
-                                ? static_cast<std::size_t>(static_cast<const char*>(newline) - begin)
-                                : end_ - start_;
-      if (!skipping) {
-        // One byte more than the limit, for a "\r" before the line end.
-        if (carried_.size() + n > kMaxLineLength + 1) {
-          skipping = true;
-          carried_.clear();
-          carried_.shrink_to_fit();
-        } else {
-          carried_.append(begin, n);
-        }
-      }
-      start_ += n;
-      if (newline != nullptr) {
-        ++start_;
-        if (skipping) {
-          too_long_ = true;
-          return false;
-        }
-        return finish(carried_, line);
-      }
-    }
-  }
-
-  bool line_too_long() const override { return too_long_; }
-
-  bool rewind() override {
-    start_ = end_ = 0;
-    failed_ = false;
-    too_long_ = false;
-    return ::lseek(fd_, 0, SEEK_SET) == 0;
-  }
-
- private:
-  static constexpr std::size_t kReadSize = 1 << 16;
-
-  // Strips the "\r" of a "\r\n" line end and applies the length limit.
-  bool finish(std::string_view text, std::string_view* line) {
-    if (!text.empty() && text.back() == '\r') text.remove_suffix(1);
-    if (text.size() > kMaxLineLength) {
-      too_long_ = true;
-      return false;
-    }
-    *line = text;
-    return true;
-  }
-
-  bool fill() {
-    if (failed_) return false;
-    if (buffer_.empty()) buffer_.resize(kReadSize);
-    for (;;) {
-      const ssize_t n = ::read(fd_, buffer_.data(), buffer_.size());
-      if (n < 0 && errno == EINTR) continue;
-      if (n <= 0) {
-        failed_ = true;
-        return false;
-      }
-      start_ = 0;
-      end_ = static_cast<std::size_t>(n);
-      return true;
-    }
-  }
-
-  int fd_;
-  std::string buffer_;
-  std::size_t start_ = 0, end_ = 0;
-  bool failed_ = false;
-  bool too_long_ = false;
-  // A line that ran past the buffer's end.
-  std::string carried_;
-};
-
-class FdWriter : public TextWriter {
- public:
-  FdWriter(int fd, std::string path) : fd_(fd), path_(std::move(path)) { buffer_.reserve(kBufferSize); }
-  ~FdWriter() override {
+  explicit FdFile(int fd) : fd_(fd) {}
+  ~FdFile() override {
     if (fd_ >= 0) ::close(fd_);
   }
 
-  void write(std::string_view bytes) override {
-    if (failed_) throw IoError{path_, "earlier write failed"};
-    buffer_.append(bytes);
-    if (buffer_.size() >= kBufferSize) flush();
+  std::ptrdiff_t read(char* data, std::size_t size) override {
+    for (;;) {
+      const ssize_t n = ::read(fd_, data, size);
+      if (n < 0 && errno == EINTR) continue;
+      return n;
+    }
   }
 
-  void close() override {
-    if (fd_ < 0) return;
-    flush();
+  bool write(const char* data, std::size_t size, std::string* err) override {
+    int error = 0;
+    if (write_all(fd_, data, size, &error)) return true;
+    *err = reason(error);
+    return false;
+  }
+
+  bool rewind() override { return ::lseek(fd_, 0, SEEK_SET) == 0; }
+
+  bool close(std::string* err) override {
     const int fd = fd_;
     fd_ = -1;
-    if (::close(fd) != 0) fail(errno);
+    if (::close(fd) == 0) return true;
+    *err = reason(errno);
+    return false;
   }
-
- protected:
-  void flush() {
-    int error = 0;
-    if (!buffer_.empty() && !write_all(fd_, buffer_.data(), buffer_.size(), &error)) fail(error);
-    buffer_.clear();
-  }
-
-  [[noreturn]] void fail(int error) {
-    failed_ = true;
-    buffer_.clear();
-    throw IoError{path_, reason(error)};
-  }
-
-  int fd_;
-  std::string path_;
-  std::string buffer_;
-  bool failed_ = false;
-};
-
-class PosixOutputFile : public OutputFile {
- public:
-  PosixOutputFile(int fd, int slot, std::string temporary, std::string target)
-      : writer_(fd, temporary), slot_(slot), temporary_(std::move(temporary)), target_(std::move(target)) {}
-  ~PosixOutputFile() override {
-    if (!settled_) discard();
-  }
-
-  void write(std::string_view bytes) override {
-    wrote_ = wrote_ || !bytes.empty();
-    try {
-      writer_.write(bytes);
-    } catch (const IoError& e) {
-      // The operator knows the target, not the temporary file beside it.
-      failed_ = true;
-      throw IoError{target_, e.reason};
-    }
-  }
-  // Writes out the temporary file and closes it; only commit() publishes it.
-  void close() override {
-    try {
-      writer_.close();
-    } catch (const IoError& e) {
-      failed_ = true;
-      throw IoError{target_, e.reason};
-    }
-  }
-
-  void commit() override {
-    if (settled_) return;
-    try {
-      writer_.close();
-    } catch (const IoError& e) {
-      failed_ = true;
-      discard();
-      throw IoError{target_, e.reason};
-    }
-    settled_ = true;
-    if (wrote_) {
-      if (std::rename(temporary_.c_str(), target_.c_str()) != 0) {
-        const int error = errno;
-        ::unlink(temporary_.c_str());
-        forget_temporary_output(slot_);
-        throw IoError{target_, reason(error)};
-      }
-    } else {
-      ::unlink(temporary_.c_str());
-      const int fd = ::open(target_.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
-      if (fd < 0) {
-        forget_temporary_output(slot_);
-        throw IoError{target_, reason(errno)};
-      }
-      ::close(fd);
-    }
-    forget_temporary_output(slot_);
-  }
-
-  void discard() override {
-    if (settled_) return;
-    settled_ = true;
-    try {
-      writer_.close();
-    } catch (const IoError&) {
-    }
-    ::unlink(temporary_.c_str());
-    forget_temporary_output(slot_);
-  }
-
-  bool failed() const override { return failed_; }
 
  private:
-  FdWriter writer_;
-  int slot_;
-  std::string temporary_, target_;
-  bool wrote_ = false;
-  bool failed_ = false;
-  bool settled_ = false;
+  int fd_;
 };
+
+// Publishing the temporary r2c file: rename() replaces the target in one step.
+class PosixTemporaryFiles : public TemporaryFiles {
+ public:
+  bool replace(const std::string& temporary, const std::string& target, std::string* err) override {
+    if (std::rename(temporary.c_str(), target.c_str()) == 0) return true;
+    *err = reason(errno);
+    ::unlink(temporary.c_str());
+    return false;
+  }
+  void remove(const std::string& temporary) override { ::unlink(temporary.c_str()); }
+  bool create_if_missing(const std::string& target, std::string* err) override {
+    const int fd = ::open(target.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
+    if (fd < 0) {
+      *err = reason(errno);
+      return false;
+    }
+    ::close(fd);
+    return true;
+  }
+  void forget(const std::string& temporary) override { forget_temporary_output(temporary); }
+};
+
+PosixTemporaryFiles g_temporary_files;
 
 LocalTime to_local_time(std::time_t seconds, long nanoseconds) {
   std::tm tm{};
@@ -488,7 +320,7 @@ std::unique_ptr<TextReader> PosixPlatform::open_read(std::string_view path, std:
     *err = reason(EISDIR);
     return nullptr;
   }
-  return std::make_unique<FdReader>(fd);
+  return make_line_reader(std::make_unique<FdFile>(fd));
 }
 
 std::unique_ptr<TextWriter> PosixPlatform::open_write(std::string_view path, std::string* err) {
@@ -498,7 +330,7 @@ std::unique_ptr<TextWriter> PosixPlatform::open_write(std::string_view path, std
     *err = reason(errno);
     return nullptr;
   }
-  return std::make_unique<FdWriter>(fd, local);
+  return make_buffered_writer(std::make_unique<FdFile>(fd), local);
 }
 
 std::unique_ptr<TextWriter> PosixPlatform::open_append(std::string_view path, bool* ends_mid_line,
@@ -513,7 +345,7 @@ std::unique_ptr<TextWriter> PosixPlatform::open_append(std::string_view path, bo
   char last = '\n';
   *ends_mid_line =
       ::fstat(fd, &st) == 0 && st.st_size > 0 && ::pread(fd, &last, 1, st.st_size - 1) == 1 && last != '\n';
-  return std::make_unique<FdWriter>(fd, local);
+  return make_buffered_writer(std::make_unique<FdFile>(fd), local);
 }
 
 std::unique_ptr<OutputFile> PosixPlatform::open_output(std::string_view path, std::string* err) {
@@ -563,7 +395,7 @@ std::unique_ptr<OutputFile> PosixPlatform::open_output(std::string_view path, st
   }
   // The replaced file keeps its permissions; a new one gets the usual ones.
   ::fchmod(fd, mode);
-  return std::make_unique<PosixOutputFile>(fd, slot, temporary, target);
+  return make_temporary_output(std::make_unique<FdFile>(fd), temporary, target, &g_temporary_files);
 }
 
 bool PosixPlatform::remove_file(std::string_view path, std::string* err) {
@@ -647,5 +479,9 @@ bool PosixPlatform::run_program(std::string_view name, const std::vector<std::st
 }
 
 std::unique_ptr<Platform> make_system_platform() { return std::make_unique<PosixPlatform>(); }
+
+std::vector<std::string> command_line_arguments(int argc, char** argv) {
+  return std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc);
+}
 
 }  // namespace tallowgate

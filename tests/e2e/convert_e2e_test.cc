@@ -275,13 +275,31 @@ TEST_F(ConvertE2e, InterruptAtAPauseLeavesTheTargetAsItWas) {
   tree_.write_file(tree_.in_drive("kestrano/CMC/regl/regl_apcp.r2c"), "last run\n");
   add("CMC_reg_APCP_SFC_0_ps10km_2025082400_P006.grib2", dump_text(2, 2, {"1"}));
 
-  for (int signal_number : {SIGINT, SIGTERM}) {
+  for (int signal_number : interrupt_signals()) {
     SCOPED_TRACE(signal_number);
     const RunResult r = tree_.run_and_signal_at({"regP"}, "PAUSE 88888", signal_number);
-    EXPECT_EQ(r.status, 128 + signal_number);
+    EXPECT_EQ(r.status, interrupted_status(signal_number));
     EXPECT_EQ(r2c("kestrano/CMC/regl/regl_apcp.r2c"), "last run\n");
     EXPECT_EQ(E2eTree::list(tree_.in_drive("kestrano/CMC/regl")), std::vector<std::string>{"regl_apcp.r2c"});
   }
+}
+
+// No interpreter stands between the program and its decoder: characters
+// that a shell or cmd.exe would act on, and blanks, stay in the one argument.
+TEST_F(ConvertE2e, NamesWithBlanksAndInterpreterCharactersReachTheDecoderWhole) {
+  tree_.install_decoder();
+  const std::string name = "20231218T06Z_MSC_RDPA a&b^c%PATH%(d)!e;f,g=h 'i'.grib2";
+  add(name, dump_text(2, 2, {"1", "2", "3", "4"}));
+
+  const RunResult r = tree_.run({"RDPA"});
+  EXPECT_EQ(r.err, "Normal ending\n");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_NE(r.out.find(announce(1, 1, 2023, 12, 18, 6, name) + counts(2, 2)), std::string::npos) << r.out;
+  const R2cParts parts = split_r2c(r2c("kestrano/CMC/RDPA/20250801_RDPA.r2c"));
+  ASSERT_TRUE(parts.has_header);
+  EXPECT_EQ(parts.after_header.rfind(frame_line(1, 2023, 12, 18, 6), 0), 0u) << parts.after_header;
+  EXPECT_EQ(E2eTree::list(tree_.work()),
+            (std::vector<std::string>{name, "grib_list.txt", "tallowgate.lock", program_file("wgrib2")}));
 }
 
 }  // namespace

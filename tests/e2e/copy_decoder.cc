@@ -14,8 +14,17 @@
 #include <fstream>
 #include <iostream>
 #include <sstream>
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#include <windows.h>
+#endif
 
 int main(int argc, char** argv) {
+#ifdef _WIN32
+  // Its console lines end in LF, as the program's own do.
+  _setmode(_fileno(stdout), _O_BINARY);
+#endif
   if (argc != 4 || std::strcmp(argv[1], "-text") != 0) {
     std::cerr << "usage: copy_decoder -text DUMP FILE\n";
     return 8;
@@ -31,7 +40,11 @@ int main(int argc, char** argv) {
   if (text.rfind("#no-dump", 0) == 0) return 0;
   if (text.rfind("#sleep", 0) == 0) {
     std::cout << "copy_decoder sleeping as " << getpid() << std::endl;
+#ifdef _WIN32
+    for (;;) Sleep(INFINITE);
+#else
     for (;;) pause();
+#endif
   }
   if (text.rfind("#long-line ", 0) == 0) {
     long long length = std::atoll(text.c_str() + 11);

@@ -81,6 +81,56 @@ std::vector<std::string> lines_of(const std::string& text) {
   return lines;
 }
 
+#ifdef TALLOWGATE_UNDER_WINE
+std::string shown_path(const fs::path& path) {
+  std::string shown = (path.is_absolute() ? "Z:" : "") + path.string();
+  std::replace(shown.begin(), shown.end(), '/', '\\');
+  return shown;
+}
+
+std::string system_words(SystemWords words) {
+  switch (words) {
+    case SystemWords::kNoSuchDirectory:
+      return "Path not found.";
+    case SystemWords::kIsADirectory:
+      return "Access denied.";
+    case SystemWords::kDiskFull:
+      return "Disk full.";
+  }
+  return {};
+}
+
+std::vector<int> interrupt_signals() { return {SIGINT}; }
+
+int interrupted_status(int) { return 0xC000013A & 0xFF; }
+
+std::string shell_echo(const std::string& text) { return text + "\r\n"; }
+
+std::string program_file(const std::string& name) { return name + ".exe"; }
+#else
+std::string shown_path(const fs::path& path) { return path.string(); }
+
+std::string system_words(SystemWords words) {
+  switch (words) {
+    case SystemWords::kNoSuchDirectory:
+      return "No such file or directory";
+    case SystemWords::kIsADirectory:
+      return "Is a directory";
+    case SystemWords::kDiskFull:
+      return "No space left on device";
+  }
+  return {};
+}
+
+std::vector<int> interrupt_signals() { return {SIGINT, SIGTERM}; }
+
+int interrupted_status(int signal_number) { return 128 + signal_number; }
+
+std::string shell_echo(const std::string& text) { return text + "\n"; }
+
+std::string program_file(const std::string& name) { return name; }
+#endif
+
 E2eTree::E2eTree(const std::string& month_dir) {
   std::string pattern = (fs::temp_directory_path() / "tallowgate-e2e-XXXXXX").string();
   if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
@@ -135,7 +185,7 @@ void E2eTree::install_decoder(const std::string& name) const {
 }
 
 void E2eTree::install_decoder_from(const fs::path& binary, const std::string& name) const {
-  const fs::path target = work_ / name;
+  const fs::path target = work_ / program_file(name);
   fs::copy_file(binary, target, fs::copy_options::overwrite_existing);
   fs::permissions(target, fs::perms::owner_all, fs::perm_options::add);
 }
@@ -152,13 +202,22 @@ pid_t E2eTree::start(const std::vector<std::string>& args, int stdin_fd, int std
   env["NO_FAKE_STAT"] = "1";
   env["FAKETIME_DONT_RESET"] = "1";
   env["TZ"] = "UTC";
-  env["TALLOWGATE_DRIVE"] = drive_.string();
+  env["TALLOWGATE_DRIVE"] = shown_path(drive_);
   env["ASAN_OPTIONS"] = "verify_asan_link_order=0:detect_leaks=0";
+#ifdef TALLOWGATE_UNDER_WINE
+  // Wine's own timers run on the monotonic clock, which stays real.
+  env["FAKETIME_DONT_FAKE_MONOTONIC"] = "1";
+  env["WINEDEBUG"] = "-all";
+#endif
   for (const auto& [name, value] : env_) env[name] = value;
 
   std::vector<std::string> env_strings;
   for (const auto& [name, value] : env) env_strings.push_back(name + "=" + value);
+#ifdef TALLOWGATE_UNDER_WINE
+  std::vector<std::string> argv_strings{TALLOWGATE_UNDER_WINE, TALLOWGATE_BINARY};
+#else
   std::vector<std::string> argv_strings{TALLOWGATE_BINARY};
+#endif
   argv_strings.insert(argv_strings.end(), args.begin(), args.end());
 
   const pid_t pid = fork();

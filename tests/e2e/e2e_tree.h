@@ -105,6 +105,26 @@ const std::string& faketime_library();
 // Lines of a text, each without its line end.
 std::vector<std::string> lines_of(const std::string& text);
 
+// Where the program's output shows the system's own words or ways, the
+// Linux program and the Windows one (run under Wine) differ; in these alone.
+// A path as the program writes it in messages: "/tmp/..." and "../x" on
+// Linux, "Z:\tmp\..." and "..\x" on Windows.
+std::string shown_path(const std::filesystem::path& path);
+// The system's reason for a failed open or write.
+enum class SystemWords { kNoSuchDirectory, kIsADirectory, kDiskFull };
+std::string system_words(SystemWords words);
+// The signals that interrupt a run: Windows knows only Ctrl-C (SIGINT under
+// Wine); SIGTERM ends a Wine process as if it were killed.
+std::vector<int> interrupt_signals();
+// The exit status of a run ended by `signal_number`: 128 + the number on
+// Linux, the low byte of STATUS_CONTROL_C_EXIT under Wine.
+int interrupted_status(int signal_number);
+// What the command interpreter's echo writes for `text`: Windows' cmd.exe
+// ends its lines in CRLF.
+std::string shell_echo(const std::string& text);
+// The decoder's file name: "wgrib2" on Linux, "wgrib2.exe" on Windows.
+std::string program_file(const std::string& name);
+
 }  // namespace tallowgate::e2e
 
 #endif  // TALLOWGATE_TESTS_E2E_E2E_TREE_H_

@@ -176,9 +176,8 @@ TEST(InputE2e, AnUnreadableTimeStopsAfterThe390Pause) {
                 "\n"
                 " Check is this is correct\n"
                 " Error reading yyyymmdd  hh:        2019           8           2          40\n"
-                " @ 390  -  hit Enter to abort\n"
-                "typed at the pause\n"
-                " @ 390  -  hit Enter to abort\n");
+                " @ 390  -  hit Enter to abort\n" +
+                shell_echo("typed at the pause") + " @ 390  -  hit Enter to abort\n");
   EXPECT_EQ(r.err, "");
   EXPECT_EQ(r.status, 1);
 }
@@ -221,7 +220,7 @@ TEST(InputE2e, WritesItsOwnListingInTheDirectoryCommandsLayout) {
                 " Volume in drive C has no label.",
                 " Volume Serial Number is 0000-0000",
                 "",
-                " Directory of " + fs::canonical(tree.work()).string(),
+                " Directory of " + shown_path(fs::canonical(tree.work())),
                 "",
                 "01/01/2025  11:59 PM             1,000 _under.grib2",
                 "12/31/2024  12:00 PM               999 A_first.GRIB2",
@@ -241,9 +240,9 @@ TEST(InputE2e, AListingThatCannotBeWrittenPausesThenEnds) {
   tree.make_dir(tree.in_work("grib_list.txt"));
 
   const RunResult r = tree.run({"regP"});
-  EXPECT_EQ(r.err,
-            "tallowgate: cannot write grib_list.txt: Is a directory\n"
-            "tallowgate: grib_list.txt: Is a directory\n");
+  EXPECT_EQ(r.err, "tallowgate: cannot write grib_list.txt: " + system_words(SystemWords::kIsADirectory) +
+                       "\n" + "tallowgate: grib_list.txt: " + system_words(SystemWords::kIsADirectory) +
+                       "\n");
   const std::string tail =
       " Error: problem opening grib_list.txt\n"
       "  tallowgat paused trying to open this file\n";

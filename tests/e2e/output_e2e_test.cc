@@ -293,8 +293,8 @@ TEST(OutputE2e, OtherCodesEndWithTheErrorLineWhenTheDirectoryIsMissing) {
     tree.make_dir(tree.in_drive("kestrano"));
     const RunResult r = tree.run({t.app, "202401"});
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.err, "tallowgate: " + local(tree, path_for(t, "202401  ")).string() +
-                         ": No such file or directory\n");
+    EXPECT_EQ(r.err, "tallowgate: " + shown_path(local(tree, path_for(t, "202401  "))) + ": " +
+                         system_words(SystemWords::kNoSuchDirectory) + "\n");
     const std::string tail = "          24\n" + writing_line(t, path_for(t, "202401  "));
     EXPECT_EQ(ends_of(r.out, tail.size()), tail);
     EXPECT_FALSE(E2eTree::exists(report_of(tree, t)));
@@ -307,8 +307,8 @@ TEST(OutputE2e, DirectoryInPlaceOfTheOutputEndsWithTheErrorLine) {
   tree.make_dir(tree.in_drive("kestrano/CMC/glb/glb_tmp.r2c"));
   const RunResult r = tree.run({"glbT"});
   EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.err,
-            "tallowgate: " + tree.in_drive("kestrano/CMC/glb/glb_tmp.r2c").string() + ": Is a directory\n");
+  EXPECT_EQ(r.err, "tallowgate: " + shown_path(tree.in_drive("kestrano/CMC/glb/glb_tmp.r2c")) + ": " +
+                       system_words(SystemWords::kIsADirectory) + "\n");
   EXPECT_FALSE(E2eTree::exists(tree.work().parent_path() / "runReport.txt"));
 }
 
@@ -330,7 +330,7 @@ TEST(OutputE2e, RunThatWritesNothingLeavesAnExistingOutputUntouched) {
 }
 
 TEST(OutputE2e, InterruptAtTheOverridePauseLeavesTheOldOutputAndNoTemporaryFile) {
-  for (int signal_number : {SIGINT, SIGTERM}) {
+  for (int signal_number : interrupt_signals()) {
     SCOPED_TRACE(signal_number);
     E2eTree tree;
     make_output_dirs(tree);
@@ -339,7 +339,7 @@ TEST(OutputE2e, InterruptAtTheOverridePauseLeavesTheOldOutputAndNoTemporaryFile)
     tree.write_file(output, "old frames\n");
     const RunResult r =
         tree.run_and_signal_at({"capa10"}, " hit enter to continue with this date\n", signal_number);
-    EXPECT_EQ(r.status, 128 + signal_number);
+    EXPECT_EQ(r.status, interrupted_status(signal_number));
     EXPECT_EQ(E2eTree::read_file(output), "old frames\n");
     EXPECT_EQ(E2eTree::list(output.parent_path()), std::vector<std::string>{"20240301_capa.r2c"});
     EXPECT_FALSE(E2eTree::exists(tree.root() / "top" / "GRIB2" / "runReport.txt"));
@@ -349,10 +349,10 @@ TEST(OutputE2e, InterruptAtTheOverridePauseLeavesTheOldOutputAndNoTemporaryFile)
 TEST(OutputE2e, ReportThatCannotBeWrittenEndsWithTheErrorLineAndKeepsTheOldOutput) {
   const struct {
     const char* name;
-    const char* reason;
+    SystemWords reason;
   } cases[] = {
-      {"full disk", "No space left on device"},
-      {"directory", "Is a directory"},
+      {"full disk", SystemWords::kDiskFull},
+      {"directory", SystemWords::kIsADirectory},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -368,7 +368,7 @@ TEST(OutputE2e, ReportThatCannotBeWrittenEndsWithTheErrorLineAndKeepsTheOldOutpu
     }
     const RunResult r = tree.run({"regT"});
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.err, std::string("tallowgate: ../runReport.txt: ") + c.reason + "\n");
+    EXPECT_EQ(r.err, "tallowgate: " + shown_path("../runReport.txt") + ": " + system_words(c.reason) + "\n");
     EXPECT_EQ(E2eTree::read_file(output), "old frames\n");
     EXPECT_EQ(E2eTree::list(output.parent_path()), std::vector<std::string>{"regl_tmp.r2c"});
     EXPECT_EQ(r.out.find(kBanner, 10), std::string::npos);  // no closing banner

@@ -86,8 +86,10 @@ bool write_all(HANDLE handle, const char* data, std::size_t size) {
 
 // Console lines go to a console as wide text, so any code page shows them
 // right; to a file or pipe they go as the bytes themselves, LF untranslated.
-void write_console(HANDLE handle, std::string_view bytes) {
-  if (bytes.empty() || handle == nullptr || handle == INVALID_HANDLE_VALUE) return;
+// False, with the reason in GetLastError(), when the bytes could not be
+// written (a pipe whose reader has gone).
+bool write_console(HANDLE handle, std::string_view bytes) {
+  if (bytes.empty() || handle == nullptr || handle == INVALID_HANDLE_VALUE) return true;
   DWORD mode = 0;
   if (GetConsoleMode(handle, &mode)) {
     const std::wstring wide = widen(bytes);
@@ -95,12 +97,12 @@ void write_console(HANDLE handle, std::string_view bytes) {
     while (done < wide.size()) {
       DWORD written = 0;
       const auto piece = static_cast<DWORD>(std::min<std::size_t>(wide.size() - done, 1 << 14));
-      if (!WriteConsoleW(handle, wide.data() + done, piece, &written, nullptr) || written == 0) return;
+      if (!WriteConsoleW(handle, wide.data() + done, piece, &written, nullptr) || written == 0) return false;
       done += written;
     }
-    return;
+    return true;
   }
-  write_all(handle, bytes.data(), bytes.size());
+  return write_all(handle, bytes.data(), bytes.size());
 }
 
 // A file handle as the shared line reader and writers use it.
@@ -353,23 +355,39 @@ WindowsPlatform::WindowsPlatform() {
 }
 
 WindowsPlatform::~WindowsPlatform() {
-  flush_console();
+  write_out_console();
   for (void* lock : locks_) CloseHandle(lock);
 }
 
-void WindowsPlatform::flush_console() {
-  write_console(GetStdHandle(STD_OUTPUT_HANDLE), out_buffer_);
+bool WindowsPlatform::write_out_console() {
+  if (console_error_ != 0) {
+    out_buffer_.clear();
+    return false;
+  }
+  if (!write_console(GetStdHandle(STD_OUTPUT_HANDLE), out_buffer_)) {
+    console_error_ = GetLastError();
+    if (console_error_ == 0) console_error_ = ERROR_WRITE_FAULT;
+  }
   out_buffer_.clear();
+  return console_error_ == 0;
+}
+
+void WindowsPlatform::flush_console() {
+  if (write_out_console() || console_reported_) return;
+  console_reported_ = true;
+  throw IoError{"standard output", reason(console_error_)};
 }
 
 void WindowsPlatform::write_out(std::string_view line) {
+  if (console_error_ != 0) flush_console();
   out_buffer_.append(line);
   out_buffer_.push_back('\n');
   if (out_buffer_.size() >= (1 << 16)) flush_console();
 }
 
 void WindowsPlatform::write_err(std::string_view line) {
-  flush_console();
+  // A console failure found here is told by the next console write.
+  write_out_console();
   std::string text(line);
   text.push_back('\n');
   write_console(GetStdHandle(STD_ERROR_HANDLE), text);

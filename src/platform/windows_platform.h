@@ -41,12 +41,18 @@ class WindowsPlatform : public Platform {
   bool run_shell(std::string_view command) override;
   bool run_program(std::string_view name, const std::vector<std::string>& args, std::string* err) override;
 
-  // Writes out buffered console lines.
+  // Writes out buffered console lines. Throws IoError, once, when standard
+  // output cannot be written.
   void flush_console();
 
  private:
   std::string drive_;
+  // Writes out buffered console lines; false once standard output has failed.
+  bool write_out_console();
+
   std::string out_buffer_;
+  unsigned long console_error_ = 0;  // the system's error code of a failed console write
+  bool console_reported_ = false;
   // Bytes read ahead from a standard input that is not a console.
   std::string in_buffer_;
   std::size_t in_start_ = 0;

@@ -96,6 +96,8 @@ std::string system_words(SystemWords words) {
       return "Access denied.";
     case SystemWords::kDiskFull:
       return "Disk full.";
+    case SystemWords::kBrokenPipe:
+      return "Pipe not connected.";
   }
   return {};
 }
@@ -118,6 +120,8 @@ std::string system_words(SystemWords words) {
       return "Is a directory";
     case SystemWords::kDiskFull:
       return "No space left on device";
+    case SystemWords::kBrokenPipe:
+      return "Broken pipe";
   }
   return {};
 }

@@ -111,7 +111,7 @@ std::vector<std::string> lines_of(const std::string& text);
 // Linux, "Z:\tmp\..." and "..\x" on Windows.
 std::string shown_path(const std::filesystem::path& path);
 // The system's reason for a failed open or write.
-enum class SystemWords { kNoSuchDirectory, kIsADirectory, kDiskFull };
+enum class SystemWords { kNoSuchDirectory, kIsADirectory, kDiskFull, kBrokenPipe };
 std::string system_words(SystemWords words);
 // The signals that interrupt a run: Windows knows only Ctrl-C (SIGINT under
 // Wine); SIGTERM ends a Wine process as if it were killed.

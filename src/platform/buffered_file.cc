@@ -239,6 +239,25 @@ class TemporaryOutput : public OutputFile {
 
 }  // namespace
 
+void ConsoleOutput::write_line(std::string_view line) {
+  if (failed_) flush();
+  buffer_.append(line);
+  buffer_.push_back('\n');
+  if (buffer_.size() >= (1 << 16)) flush();
+}
+
+void ConsoleOutput::flush() {
+  if (write_out() || reported_) return;
+  reported_ = true;
+  throw IoError{"standard output", error_};
+}
+
+bool ConsoleOutput::write_out() {
+  if (!failed_ && !buffer_.empty() && !write_(buffer_, &error_)) failed_ = true;
+  buffer_.clear();
+  return !failed_;
+}
+
 std::unique_ptr<TextReader> make_line_reader(std::unique_ptr<RawFile> file) {
   return std::make_unique<LineReader>(std::move(file));
 }

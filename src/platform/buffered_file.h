@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "platform/platform.h"
 
@@ -57,6 +58,33 @@ class TemporaryFiles {
 // `files` must outlive the output.
 std::unique_ptr<OutputFile> make_temporary_output(std::unique_ptr<RawFile> file, std::string temporary,
                                                   std::string target, TemporaryFiles* files);
+
+// Standard output, gathered in a buffer and written in large pieces through
+// `write`, which returns false with the system's reason in *err when the
+// bytes cannot be written (a pipe whose reader has gone). The first failure
+// is thrown once, as IoError naming "standard output"; what is written after
+// it is dropped.
+class ConsoleOutput {
+ public:
+  using Write = bool (*)(std::string_view bytes, std::string* err);
+  explicit ConsoleOutput(Write write) : write_(write) {}
+
+  // Adds `line` and its line end; a full buffer is written out.
+  void write_line(std::string_view line);
+  // Writes out what is buffered; throws IoError when standard output has
+  // failed and no earlier call has said so.
+  void flush();
+  // Writes out what is buffered and never throws: false once standard output
+  // has failed, which the next write_line() or flush() then tells.
+  bool write_out();
+
+ private:
+  Write write_;
+  std::string buffer_;
+  std::string error_;
+  bool failed_ = false;
+  bool reported_ = false;
+};
 
 }  // namespace tallowgate
 

@@ -92,6 +92,13 @@ bool write_all(int fd, const char* data, std::size_t size, int* error) {
   return true;
 }
 
+bool write_standard_output(std::string_view bytes, std::string* err) {
+  int error = 0;
+  if (write_all(STDOUT_FILENO, bytes.data(), bytes.size(), &error)) return true;
+  *err = reason(error);
+  return false;
+}
+
 // A file descriptor as the shared line reader and writers use it.
 class FdFile : public RawFile {
  public:
@@ -229,7 +236,7 @@ bool spawn_and_wait(const std::string& path, const std::vector<std::string>& arg
 
 }  // namespace
 
-PosixPlatform::PosixPlatform() {
+PosixPlatform::PosixPlatform() : console_(write_standard_output) {
   const char* root = std::getenv("TALLOWGATE_DRIVE");
   drive_root_ = root != nullptr ? root : "";
   umask_ = ::umask(0);
@@ -240,37 +247,15 @@ PosixPlatform::PosixPlatform() {
   std::signal(SIGPIPE, SIG_IGN);
 }
 
-PosixPlatform::~PosixPlatform() { write_out_console(); }
+PosixPlatform::~PosixPlatform() { console_.write_out(); }
 
-bool PosixPlatform::write_out_console() {
-  if (console_error_ != 0) {
-    out_buffer_.clear();
-    return false;
-  }
-  int error = 0;
-  if (!out_buffer_.empty() && !write_all(STDOUT_FILENO, out_buffer_.data(), out_buffer_.size(), &error)) {
-    console_error_ = error;
-  }
-  out_buffer_.clear();
-  return console_error_ == 0;
-}
+void PosixPlatform::flush_console() { console_.flush(); }
 
-void PosixPlatform::flush_console() {
-  if (write_out_console() || console_reported_) return;
-  console_reported_ = true;
-  throw IoError{"standard output", reason(console_error_)};
-}
-
-void PosixPlatform::write_out(std::string_view line) {
-  if (console_error_ != 0) flush_console();
-  out_buffer_.append(line);
-  out_buffer_.push_back('\n');
-  if (out_buffer_.size() >= (1 << 16)) flush_console();
-}
+void PosixPlatform::write_out(std::string_view line) { console_.write_line(line); }
 
 void PosixPlatform::write_err(std::string_view line) {
   // A console failure found here is told by the next console write.
-  write_out_console();
+  console_.write_out();
   std::string text(line);
   text.push_back('\n');
   int error = 0;

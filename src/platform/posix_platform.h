@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "platform/buffered_file.h"
 #include "platform/platform.h"
 
 namespace tallowgate {
@@ -42,14 +43,9 @@ class PosixPlatform : public Platform {
   void flush_console();
 
  private:
-  // Writes out buffered console lines; false once standard output has failed.
-  bool write_out_console();
-
+  ConsoleOutput console_;
   std::string drive_root_;
-  std::string out_buffer_;
   unsigned umask_ = 022;
-  int console_error_ = 0;
-  bool console_reported_ = false;
 };
 
 }  // namespace tallowgate

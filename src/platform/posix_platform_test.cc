@@ -338,8 +338,8 @@ TEST_F(PosixOutputTest, FailedWriteIsDiscardedAndTheTargetKept) {
   EXPECT_EQ(names(), std::vector<std::string>{"glb_tmp.r2c"});
 }
 
-// The next output of the same target in the same process uses the same
-// temporary name: a second discard of the failed one must leave it alone.
+// A second discard of a failed output must leave the next output of the same
+// target, opened meanwhile, alone.
 TEST_F(PosixOutputTest, ASecondDiscardOfAFailedOutputTouchesNothing) {
   write(target_, "old frames\n");
   const std::string target = target_;

@@ -105,6 +105,13 @@ bool write_console(HANDLE handle, std::string_view bytes) {
   return write_all(handle, bytes.data(), bytes.size());
 }
 
+bool write_standard_output(std::string_view bytes, std::string* err) {
+  if (write_console(GetStdHandle(STD_OUTPUT_HANDLE), bytes)) return true;
+  const DWORD error = GetLastError();
+  *err = reason(error != 0 ? error : ERROR_WRITE_FAULT);
+  return false;
+}
+
 // A file handle as the shared line reader and writers use it.
 class HandleFile : public RawFile {
  public:
@@ -347,7 +354,7 @@ bool spawn_and_wait(const std::wstring& application, std::wstring command_line, 
 
 }  // namespace
 
-WindowsPlatform::WindowsPlatform() {
+WindowsPlatform::WindowsPlatform() : console_(write_standard_output) {
   // A missing drive is an error to report, never a dialog box to click.
   SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
   drive_ = narrow(environment(L"TALLOWGATE_DRIVE"));
@@ -355,39 +362,17 @@ WindowsPlatform::WindowsPlatform() {
 }
 
 WindowsPlatform::~WindowsPlatform() {
-  write_out_console();
+  console_.write_out();
   for (void* lock : locks_) CloseHandle(lock);
 }
 
-bool WindowsPlatform::write_out_console() {
-  if (console_error_ != 0) {
-    out_buffer_.clear();
-    return false;
-  }
-  if (!write_console(GetStdHandle(STD_OUTPUT_HANDLE), out_buffer_)) {
-    console_error_ = GetLastError();
-    if (console_error_ == 0) console_error_ = ERROR_WRITE_FAULT;
-  }
-  out_buffer_.clear();
-  return console_error_ == 0;
-}
+void WindowsPlatform::flush_console() { console_.flush(); }
 
-void WindowsPlatform::flush_console() {
-  if (write_out_console() || console_reported_) return;
-  console_reported_ = true;
-  throw IoError{"standard output", reason(console_error_)};
-}
-
-void WindowsPlatform::write_out(std::string_view line) {
-  if (console_error_ != 0) flush_console();
-  out_buffer_.append(line);
-  out_buffer_.push_back('\n');
-  if (out_buffer_.size() >= (1 << 16)) flush_console();
-}
+void WindowsPlatform::write_out(std::string_view line) { console_.write_line(line); }
 
 void WindowsPlatform::write_err(std::string_view line) {
   // A console failure found here is told by the next console write.
-  write_out_console();
+  console_.write_out();
   std::string text(line);
   text.push_back('\n');
   write_console(GetStdHandle(STD_ERROR_HANDLE), text);

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/buffered_file.h"
 #include "platform/platform.h"
 
 namespace tallowgate {
@@ -47,12 +48,7 @@ class WindowsPlatform : public Platform {
 
  private:
   std::string drive_;
-  // Writes out buffered console lines; false once standard output has failed.
-  bool write_out_console();
-
-  std::string out_buffer_;
-  unsigned long console_error_ = 0;  // the system's error code of a failed console write
-  bool console_reported_ = false;
+  ConsoleOutput console_;
   // Bytes read ahead from a standard input that is not a console.
   std::string in_buffer_;
   std::size_t in_start_ = 0;
